@@ -1,0 +1,80 @@
+#include "common/Application.h"
+
+#include "common/MessageBoxes.h"
+
+#include <QFileInfo>
+#include <QFont>
+#include <QFontDatabase>
+#include <QScreen>
+
+#include <exception>
+
+namespace common {
+
+Application::Application(int &argc, char **argv)
+    : QApplication(argc, argv)
+{
+}
+
+bool Application::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &error) {
+        showErrorBox(QString::fromUtf8(error.what()));
+    }
+    return true;
+}
+
+QString titleFromExecutable(const QString &path)
+{
+    QString name = QFileInfo(path).fileName();
+    name.truncate(name.indexOf(QLatin1Char('.')) < 0 ? name.size() : name.indexOf(QLatin1Char('.')));
+    return name.left(1) + name.mid(1).toLower();
+}
+
+QString applicationTitle()
+{
+    return titleFromExecutable(QCoreApplication::applicationFilePath());
+}
+
+void registerFonts()
+{
+#ifndef _WIN32
+    for (const char *file : {"tahoma.ttf", "tahomabd.ttf", "ms_sans_serif.ttf"})
+        QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/") + QLatin1String(file));
+#endif
+    QFont::insertSubstitution(QStringLiteral("MS Shell Dlg 2"), QStringLiteral("Tahoma"));
+    QApplication::setFont(tahoma(11));
+}
+
+QFont tahoma(int pixelSize, bool bold)
+{
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+QFont msSansSerif(int pixelSize)
+{
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+QSize screenSize()
+{
+    if (screenSizeOverride)
+        return *screenSizeOverride;
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->size() : QSize(1024, 768);
+}
+
+void endProgramAtOnce(int code)
+{
+    endingAtOnce = true;
+    QCoreApplication::exit(code);
+}
+
+} // namespace common

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QApplication>
+#include <QSize>
+
+#include <optional>
+
+namespace common {
+
+// The application object: an error that escapes an event handler abandons that event and
+// ends in the error box; the program goes on.
+class Application : public QApplication {
+public:
+    Application(int &argc, char **argv);
+    bool notify(QObject *receiver, QEvent *event) override;
+};
+
+// The executable's file name without directory and extension, every letter after the
+// first in lower case.
+QString applicationTitle();
+QString titleFromExecutable(const QString &path);
+
+// Registers the Windows faces the layout names ("Tahoma", "MS Sans Serif") where the
+// system lacks them and sets the program's default font. Missing files fall back quietly.
+void registerFonts();
+QFont tahoma(int pixelSize, bool bold = false);
+QFont msSansSerif(int pixelSize);
+
+// Tests may fix the screen size the layout works with.
+inline std::optional<QSize> screenSizeOverride;
+// Pixel size of the primary screen.
+QSize screenSize();
+
+// Set once the program has been told to end at once: the handlers unwinding from the
+// nested event loops then leave the windows as they are.
+inline bool endingAtOnce = false;
+// Ends the program with `code` from any nested event loop, without the main window's
+// close handling.
+void endProgramAtOnce(int code);
+
+} // namespace common

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+
+namespace common {
+
+// Raised where a floating-point operation would otherwise give an infinity or NaN.
+struct MathError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Nearest integer, an exact half going to the even neighbour (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
+std::int64_t Round(long double value);
+// Drops the fraction toward zero.
+std::int64_t Trunc(long double value);
+
+long double checkedDivide(long double dividend, long double divisor);
+long double checkedSqrt(long double value);
+
+} // namespace common

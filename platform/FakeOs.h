@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/Os.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Records what the program asks of the desktop and serves a tick the test controls.
+class FakeOs : public Os {
+public:
+    static constexpr WindowHandle taskbarHandle = 0x7a5c;
+
+    std::vector<std::string> calls;   // "hide 31324", "show 31324", "attach", "raise", "detach"
+    bool hasTaskbar = true;
+    bool raiseThrows = false;
+    std::uint32_t tick = 0;
+    std::optional<std::uint64_t> counter = 0x1234'5678'9abc'def0ULL;
+    std::function<void()> onTickRead;
+
+    WindowHandle findTaskbar() override;
+    void hideWindow(WindowHandle window) override;
+    void showWindow(WindowHandle window) override;
+    std::uint32_t tickCount() override
+    {
+        if (onTickRead)
+            onTickRead();
+        return tick;
+    }
+    std::optional<std::uint64_t> performanceCounter() override { return counter; }
+
+protected:
+    AttachToken attachForegroundInput() override;
+    void raiseWindow(QWidget *window) override;
+    void detachForegroundInput(AttachToken token) override;
+};
+
+} // namespace platform

@@ -1,0 +1,59 @@
+#ifndef _WIN32
+
+#include "platform/NativeOs.h"
+
+#include <QWidget>
+
+#include <ctime>
+
+namespace platform {
+
+namespace {
+
+std::uint64_t monotonicNanoseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * 1'000'000'000u + static_cast<std::uint64_t>(now.tv_nsec);
+}
+
+// X11 desktops have no single taskbar window to hide. The main window is a full-screen,
+// stay-on-top window instead, which covers every panel while it is shown; the panels come
+// back by themselves when it is hidden or the process ends in any way, even by SIGKILL.
+class X11Os : public Os {
+public:
+    static constexpr WindowHandle desktopPanels = 1;
+
+    WindowHandle findTaskbar() override { return desktopPanels; }
+    void hideWindow(WindowHandle) override {}
+    void showWindow(WindowHandle) override {}
+
+    std::uint32_t tickCount() override
+    {
+        return static_cast<std::uint32_t>(monotonicNanoseconds() / 1'000'000u);
+    }
+
+    std::optional<std::uint64_t> performanceCounter() override { return monotonicNanoseconds(); }
+
+protected:
+    AttachToken attachForegroundInput() override { return 0; }
+
+    void raiseWindow(QWidget *window) override
+    {
+        window->raise();
+        window->activateWindow();
+    }
+
+    void detachForegroundInput(AttachToken) override {}
+};
+
+} // namespace
+
+std::unique_ptr<Os> createNativeOs()
+{
+    return std::make_unique<X11Os>();
+}
+
+} // namespace platform
+
+#endif

@@ -1,0 +1,7 @@
+#include "results/Betrachter.h"
+
+Tdatenbetrachter::Tdatenbetrachter(QWidget *parent)
+    : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Datenbetrachter"));
+}

@@ -1,0 +1,7 @@
+#include "results/LatPraef.h"
+
+TlpForm::TlpForm(QWidget *parent)
+    : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Durchschnittszeiten"));
+}

@@ -1,0 +1,28 @@
+# Shared by run.sh and test.sh: installs the Debian packages the build, the program and
+# the tests use, if any is missing (apt-get update once, then apt-get install -y).
+TAMRI_PACKAGES=(
+  cmake g++ make pkg-config
+  qt6-base-dev qt6-charts-dev qt6-qpa-plugins
+  libjpeg62-turbo-dev
+  libgtest-dev libbenchmark-dev
+  fonts-wine
+  xvfb xauth x11-utils xdotool imagemagick
+)
+
+tamri_install_packages() {
+  local missing=()
+  for package in "${TAMRI_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing missing packages: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" apt-get update
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+tamri_build() {
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+  cmake --build build -j "$(nproc)"
+}

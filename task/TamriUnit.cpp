@@ -1,0 +1,271 @@
+#include "task/TamriUnit.h"
+
+#include "common/Application.h"
+#include "common/Formats.h"
+#include "common/MessageBoxes.h"
+#include "resources/StimulusMaterial.h"
+#include "task/Order.h"
+#include "task/TargetOverlay.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+
+namespace {
+
+constexpr QRgb lightYellow = qRgb(250, 250, 170);
+constexpr QRgb silver = qRgb(192, 192, 192);
+
+} // namespace
+
+// ---------------------------------------------------------------- TImage
+
+TImage::TImage(QWidget *parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+QImage &TImage::canvas()
+{
+    if (image.isNull()) {
+        image = QImage(105, 105, QImage::Format_RGB32);
+        image.fill(Qt::white);
+    }
+    return image;
+}
+
+void TImage::setPicture(const QImage &picture)
+{
+    image = picture;
+    update();
+}
+
+void TImage::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.drawImage(0, 0, image);
+}
+
+void TImage::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        leftPressed = true;
+}
+
+void TImage::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || !leftPressed)
+        return;
+    leftPressed = false;
+    if (rect().contains(event->position().toPoint()))
+        emit clicked(this);
+}
+
+// ---------------------------------------------------------------- module state
+
+void TamriUnit::resetState()
+{
+    taskColumns = taskRows = 0;
+    numbersMode = false;
+    lastIndex = centreIndex = 0;
+    gridColumns = gridRows = tileSize = 0;
+    gapX = gapY = 0;
+    centreColumn = centreRow = targetColumn = targetRow = 0;
+    currentTarget = 0;
+    lastTick = 0;
+    cellRect = QRect();
+    presentationOrder.fill(0);
+    cellContent.fill(0);
+    for (auto &column : cells)
+        for (auto &cell : column)
+            cell = nullptr;
+    tileRects.reset();
+    drawList.reset();
+    taskbarWindow = 0;
+    randSeed = 0;
+    tamriForm = nullptr;
+    lpForm = nullptr;
+    datenbetrachter = nullptr;
+    common::screenSizeOverride.reset();
+    common::todayOverride.reset();
+    common::endingAtOnce = false;
+}
+
+// ---------------------------------------------------------------- main window
+
+TtamriForm::TtamriForm(QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+{
+    setWindowTitle(QStringLiteral("Tamri"));
+    setWindowIcon(StimulusMaterial::programIcon());
+    setFont(common::msSansSerif(11));
+    setFocusPolicy(Qt::StrongFocus);
+    setAutoFillBackground(true);
+
+    ctrlPanel = new QWidget(this);
+    ctrlPanel->setAutoFillBackground(true);
+    QPalette panelPalette = ctrlPanel->palette();
+    panelPalette.setColor(QPalette::Window, QColor(silver));
+    ctrlPanel->setPalette(panelPalette);
+    ctrlPanel->hide();
+
+    const auto button = [this](int left, int top, int width, int height, int tag) {
+        auto *b = new QPushButton(ctrlPanel);
+        b->setGeometry(left, top, width, height);
+        b->setFont(common::tahoma(13));
+        b->setProperty("tag", tag);
+        b->setAutoDefault(false);
+        return b;
+    };
+    ladenBB_1 = button(13, 3, 144, 26, 0);
+    endeBBtn = button(325, 3, 111, 27, 0);
+    helpBBtn = button(442, 3, 97, 27, 0);
+    Label1 = new QLabel(QStringLiteral("Tamri-2  (Velkor)  "), ctrlPanel);
+    Label1->setFont(common::tahoma(19));
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QPalette labelPalette = Label1->palette();
+    labelPalette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    Label1->setPalette(labelPalette);
+    instrImage1 = new TImage(this);
+    instrImage1->setPicture(StimulusMaterial::instructionPicture());
+    instrImage1->resize(instrImage1->picture().size());
+    instrImage1->hide();
+    ladenBB_2 = button(161, 3, 142, 26, 2);
+    setTabOrder(ladenBB_1, endeBBtn);
+    setTabOrder(endeBBtn, helpBBtn);
+    setTabOrder(helpBBtn, ladenBB_2);
+
+    connect(ladenBB_1, &QPushButton::clicked, this, [this] { UbungOeffnen(ladenBB_1); });
+    connect(ladenBB_2, &QPushButton::clicked, this, [this] { UbungOeffnen(ladenBB_2); });
+    connect(endeBBtn, &QPushButton::clicked, this, &TtamriForm::endeClick);
+    connect(helpBBtn, &QPushButton::clicked, this, &TtamriForm::helpBBtnClick);
+
+    overlay = new TargetOverlay(this);
+    qApp->installEventFilter(this);
+
+    FormCreate();
+}
+
+TtamriForm::~TtamriForm()
+{
+    qApp->removeEventFilter(this);
+}
+
+void TtamriForm::FormCreate()
+{
+    using namespace TamriUnit;
+    taskbarWindow = platform::os().findTaskbar();
+    platform::os().hideWindow(taskbarWindow);
+    setFullScreen(lightYellow);
+    const auto counter = platform::os().performanceCounter();
+    randSeed = counter ? static_cast<std::uint32_t>(*counter) : platform::os().tickCount();
+    setCaptions();
+    drawList.emplace();
+    tileRects.emplace();
+    ctrlPanel->show();
+}
+
+void TtamriForm::setFullScreen(QRgb colour)
+{
+    const QSize screen = common::screenSize();
+    setGeometry(0, 0, screen.width(), screen.height());
+    ctrlPanel->setGeometry(0, 0, screen.width(), 33);
+    Label1->setGeometry(screen.width() - Label1->sizeHint().width(), 0, Label1->sizeHint().width(), 33);
+    overlay->setGeometry(rect());
+    QPalette background = palette();
+    background.setColor(QPalette::Window, QColor(colour));
+    setPalette(background);
+    overlay->frame.reset();
+}
+
+void TtamriForm::setCaptions()
+{
+    endeBBtn->setText(QStringLiteral("&ENDE"));
+    helpBBtn->setText(QStringLiteral("&HILFE"));
+    ladenBB_1->setText(QStringLiteral("Aufgabe &Bilder"));
+    ladenBB_2->setText(QStringLiteral("Aufgabe &Zahlen"));
+}
+
+bool TtamriForm::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        FormActivate();
+    return QWidget::event(event);
+}
+
+void TtamriForm::FormActivate()
+{
+    platform::os().bringToFront(this);
+    setFocus();
+}
+
+void TtamriForm::helpBBtnClick()
+{
+    common::showInformationBox(QStringLiteral("Auswertung, Normwerte, Bedeutung,\r"
+                                              "usw. und weitere Information:\r"
+                                              "Fragen zu Auswertung und Normen an die betreuende Fachstelle\r"
+                                              "\r"
+                                              "Programm: die Tamri-Entwickler"));
+}
+
+// Key preview: the window sees every key release while it has the keyboard, whatever
+// control has the focus. Key events travel up to the parents when ignored, so only the
+// first receiver counts.
+bool TtamriForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyRelease && QGuiApplication::focusWindow() == windowHandle()) {
+        QWidget *firstReceiver = QApplication::focusWidget() ? QApplication::focusWidget() : this;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (watched == firstReceiver && !key->isAutoRepeat())
+            FormKeyUp(key->key(), key->modifiers());
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TtamriForm::FormKeyUp(int key, Qt::KeyboardModifiers)
+{
+    if (key != Qt::Key_Escape)
+        return;
+    common::showPlainBox(QStringLiteral("Aufgabe wurde abgebrochen!\rDas Programm endet hier, bye, bye!"));
+    close();
+}
+
+void TtamriForm::endeClick()
+{
+    if (TamriUnit::cells[0][0])
+        destroyCells();
+    close();
+}
+
+void TtamriForm::destroyCells()
+{
+    using namespace TamriUnit;
+    for (int row = 0; row < gridRows; ++row)
+        for (int column = 0; column < gridColumns; ++column) {
+            delete cells[column][row];
+            cells[column][row] = nullptr;
+        }
+}
+
+void TtamriForm::closeEvent(QCloseEvent *event)
+{
+    FormClose();
+    event->accept();
+}
+
+void TtamriForm::FormClose()
+{
+    if (TamriUnit::gridColumns != 0)
+        freeTileRects();
+    hide();
+    platform::os().showWindow(TamriUnit::taskbarWindow);
+}
+
+void TtamriForm::freeTileRects()
+{
+    TamriUnit::tileRects.reset();
+}

@@ -1,0 +1,128 @@
+#include "common/Application.h"
+#include "common/Formats.h"
+#include "common/Rounding.h"
+#include "platform/FakeOs.h"
+
+#include <QLocale>
+
+#include <gtest/gtest.h>
+
+using namespace common;
+
+TEST(Rounding, HalvesGoToTheEvenNeighbour)
+{
+    EXPECT_EQ(Round(0.5L), 0);
+    EXPECT_EQ(Round(1.5L), 2);
+    EXPECT_EQ(Round(2.5L), 2);
+    EXPECT_EQ(Round(-2.5L), -2);
+    EXPECT_EQ(Round(12.5L), 12);
+    EXPECT_EQ(Round(13.5L), 14);
+    EXPECT_EQ(Round(12.51L), 13);
+    EXPECT_EQ(Round(-0.4L), 0);
+    EXPECT_EQ(Trunc(1229.4L), 1229);
+    EXPECT_EQ(Trunc(-3.9L), -3);
+}
+
+TEST(Rounding, ExtendedPrecisionKeepsProductsExact)
+{
+    // 2.675 is stored as 2.67499999999999982236431605997495353221893310546875; formed in
+    // extended precision the product stays below the half.
+    EXPECT_EQ(Round(static_cast<long double>(2.675) * 100), 267);
+    EXPECT_EQ(Round(static_cast<long double>(1250) / 100), 12);
+}
+
+TEST(Rounding, CheckedOperationsRaiseInsteadOfInfinityOrNaN)
+{
+    EXPECT_THROW(checkedDivide(1, 0), MathError);
+    EXPECT_THROW(checkedDivide(0, 0), MathError);
+    EXPECT_THROW(checkedSqrt(-1e-18L), MathError);
+    EXPECT_THROW(Round(1e30L), MathError);
+    EXPECT_DOUBLE_EQ(static_cast<double>(checkedDivide(9, 3)), 3.0);
+    EXPECT_DOUBLE_EQ(static_cast<double>(checkedSqrt(2.25L)), 1.5);
+}
+
+class GermanFormats : public testing::Test {
+protected:
+    void SetUp() override { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+    void TearDown() override
+    {
+        QLocale::setDefault(QLocale::system());
+        todayOverride.reset();
+    }
+};
+
+TEST_F(GermanFormats, EveryConversionOfTheFormatTable)
+{
+    struct Row {
+        double value;
+        const char *general;
+        const char *fixed;
+        const char *width3;
+    };
+    const Row table[] = {
+        {2.5, "2,5", "2,50", "2.5"},      {3.0, "3", "3,00", "3.0"},
+        {1.234, "1,234", "1,23", "1.2"},  {12.345, "12,345", "12,30", "12.3"},
+        {9.996, "9,996", "10,00", "10.0"}, {123.4, "123,4", "123,00", "123.4"},
+    };
+    for (const Row &row : table) {
+        SCOPED_TRACE(row.value);
+        EXPECT_EQ(formatGeneral(row.value), QString::fromUtf8(row.general));
+        EXPECT_EQ(formatFixed(row.value, 3, 2), QString::fromUtf8(row.fixed));
+        EXPECT_EQ(formatWidth3OneDecimal(row.value), QString::fromUtf8(row.width3));
+    }
+}
+
+TEST_F(GermanFormats, EdgeValuesOfTheConversions)
+{
+    EXPECT_EQ(formatGeneral(0.0), "0");
+    EXPECT_EQ(formatGeneral(0.1 + 0.2), "0,3");       // 15 significant digits hide the binary error
+    EXPECT_EQ(formatGeneral(0.45), "0,45");
+    EXPECT_EQ(formatGeneral(1234567.0), "1234567");   // no thousands separator
+    EXPECT_EQ(formatGeneral(-2.5), "-2,5");
+    EXPECT_EQ(formatWidth3OneDecimal(0.0), "0.0");
+    EXPECT_EQ(formatWidth3OneDecimal(0.25), "0.3");   // a following 5 goes up, not to even
+    EXPECT_EQ(formatWidth3OneDecimal(0.45), "0.5");   // 0.45 is stored a little above the half
+    EXPECT_EQ(formatWidth3OneDecimal(0.95), "0.9");   // 0.95 is stored a little below it
+    EXPECT_EQ(formatWidth3OneDecimal(9.96), "10.0");
+    EXPECT_EQ(formatFixed(0.0, 3, 2), "0,00");
+    EXPECT_EQ(formatFixed(2.35, 3, 2), "2,35");
+    EXPECT_EQ(formatFixed(0.999, 3, 2), "1,00");
+    EXPECT_EQ(formatFixed(1234.5, 3, 2), "1230,00");
+    EXPECT_EQ(formatInteger(62), "62");
+}
+
+TEST_F(GermanFormats, ShortDateHasAFourDigitYear)
+{
+    EXPECT_EQ(formatShortDate(QDate(2026, 12, 7)), "07.12.2026");
+    todayOverride = QDate(2027, 1, 2);
+    EXPECT_EQ(today(), QDate(2027, 1, 2));
+}
+
+TEST(EnglishFormats, SeparatorFollowsTheLocale)
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(formatGeneral(2.3), "2.3");
+    EXPECT_EQ(formatFixed(12.345, 3, 2), "12.30");
+    EXPECT_EQ(formatWidth3OneDecimal(2.3), "2.3");
+    EXPECT_TRUE(formatShortDate(QDate(2026, 12, 7)).endsWith("2026"));
+    QLocale::setDefault(QLocale::system());
+}
+
+TEST(ApplicationTitle, FileNameWithoutDirectoryAndExtensionLowerCasedAfterTheFirstLetter)
+{
+    EXPECT_EQ(titleFromExecutable("C:/Programme/TAMRI.EXE"), "Tamri");
+    EXPECT_EQ(titleFromExecutable("/opt/tamri/build/Tamri.v2.exe"), "Tamri");
+    EXPECT_EQ(titleFromExecutable("/usr/bin/tamri"), "tamri");
+}
+
+TEST(ForegroundRequest, DetachesOnEveryPath)
+{
+    platform::FakeOs os;
+    os.bringToFront(nullptr);
+    EXPECT_EQ(os.calls, (std::vector<std::string>{"attach", "raise", "detach"}));
+
+    os.calls.clear();
+    os.raiseThrows = true;
+    EXPECT_THROW(os.bringToFront(nullptr), std::runtime_error);
+    EXPECT_EQ(os.calls, (std::vector<std::string>{"attach", "raise", "detach"}));
+}

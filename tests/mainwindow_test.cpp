@@ -1,0 +1,215 @@
+#include "common/Application.h"
+#include "task/Order.h"
+#include "tests/TestSupport.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+using namespace testsupport;
+
+namespace {
+
+const std::string taskbarHidden = "hide " + std::to_string(platform::FakeOs::taskbarHandle);
+const std::string taskbarShown = "show " + std::to_string(platform::FakeOs::taskbarHandle);
+
+QRgb pixel(const QImage &image, int x, int y)
+{
+    return image.pixel(x, y) & 0xffffff;
+}
+
+void releaseKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyRelease(QApplication::focusWidget(), key, modifiers);
+}
+
+} // namespace
+
+class StartScreen : public ProgramTest, public testing::WithParamInterface<QSize> {
+protected:
+    void SetUp() override { start(GetParam()); }
+};
+
+TEST_P(StartScreen, CoversTheScreenInLightYellowWithTheSilverPanel)
+{
+    const QSize screen = GetParam();
+    EXPECT_EQ(form().geometry(), QRect(QPoint(0, 0), screen));
+    EXPECT_TRUE(form().windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(form().windowTitle(), "Tamri");
+
+    const QImage shot = form().grab().toImage();
+    ASSERT_EQ(shot.size(), screen);
+    EXPECT_EQ(pixel(shot, 0, 33), qRgb(250, 250, 170) & 0xffffff);
+    EXPECT_EQ(pixel(shot, screen.width() - 1, screen.height() - 1), qRgb(250, 250, 170) & 0xffffff);
+    EXPECT_EQ(pixel(shot, 5, 0), qRgb(192, 192, 192) & 0xffffff);
+    EXPECT_EQ(pixel(shot, 600, 32), qRgb(192, 192, 192) & 0xffffff);
+    EXPECT_EQ(pixel(shot, 159, 16), qRgb(192, 192, 192) & 0xffffff);   // between the task buttons
+
+    EXPECT_EQ(form().ctrlPanel->geometry(), QRect(0, 0, screen.width(), 33));
+    EXPECT_EQ(form().ladenBB_1->geometry(), QRect(13, 3, 144, 26));
+    EXPECT_EQ(form().ladenBB_2->geometry(), QRect(161, 3, 142, 26));
+    EXPECT_EQ(form().endeBBtn->geometry(), QRect(325, 3, 111, 27));
+    EXPECT_EQ(form().helpBBtn->geometry(), QRect(442, 3, 97, 27));
+    const QRect label = form().Label1->geometry();
+    EXPECT_EQ(label.right() + 1, screen.width());
+    EXPECT_EQ(label.top(), 0);
+    EXPECT_EQ(label.height(), 33);
+    EXPECT_EQ(label.width(), form().Label1->sizeHint().width());
+}
+
+INSTANTIATE_TEST_SUITE_P(TwoScreens, StartScreen, testing::Values(QSize(1024, 768), QSize(1920, 1080)),
+                         [](const auto &info) {
+                             return std::to_string(info.param.width()) + "x" + std::to_string(info.param.height());
+                         });
+
+TEST_F(ProgramTest, ControlsCaptionsFontsTagsAndTabOrder)
+{
+    EXPECT_EQ(form().ladenBB_1->text(), "Aufgabe &Bilder");
+    EXPECT_EQ(form().ladenBB_2->text(), "Aufgabe &Zahlen");
+    EXPECT_EQ(form().endeBBtn->text(), "&ENDE");
+    EXPECT_EQ(form().helpBBtn->text(), "&HILFE");
+    EXPECT_EQ(form().Label1->text(), "Tamri-2  (Velkor)  ");
+    EXPECT_EQ(form().ladenBB_1->property("tag").toInt(), 0);
+    EXPECT_EQ(form().ladenBB_2->property("tag").toInt(), 2);
+    for (QPushButton *button : {form().ladenBB_1, form().ladenBB_2, form().endeBBtn, form().helpBBtn}) {
+        EXPECT_EQ(button->font().family(), "Tahoma");
+        EXPECT_EQ(button->font().pixelSize(), 13);
+        EXPECT_TRUE(button->isVisible() && button->isEnabled());
+    }
+    EXPECT_EQ(form().Label1->font().pixelSize(), 19);
+    EXPECT_EQ(form().Label1->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    const auto nextByTab = [](QWidget *widget) {
+        do
+            widget = widget->nextInFocusChain();
+        while (!(widget->focusPolicy() & Qt::TabFocus));
+        return widget;
+    };
+    EXPECT_EQ(nextByTab(form().ladenBB_1), form().endeBBtn);
+    EXPECT_EQ(nextByTab(form().endeBBtn), form().helpBBtn);
+    EXPECT_EQ(nextByTab(form().helpBBtn), form().ladenBB_2);
+    EXPECT_FALSE(form().instrImage1->isVisible());
+    EXPECT_EQ(TamriUnit::gridColumns, 0);
+    EXPECT_EQ(TamriUnit::cells[0][0], nullptr);
+    EXPECT_TRUE(TamriUnit::tileRects && TamriUnit::tileRects->empty());
+    EXPECT_TRUE(TamriUnit::drawList && TamriUnit::drawList->empty());
+}
+
+TEST_F(ProgramTest, TaskbarHiddenAtCreationThenForegroundRequestedOnActivation)
+{
+    ASSERT_GE(os().calls.size(), 5u);
+    EXPECT_EQ(os().calls[0], "find");
+    EXPECT_EQ(os().calls[1], taskbarHidden);
+    EXPECT_EQ(os().calls[2], "attach");
+    EXPECT_EQ(os().calls[3], "raise");
+    EXPECT_EQ(os().calls[4], "detach");
+    EXPECT_EQ(TamriUnit::taskbarWindow, platform::FakeOs::taskbarHandle);
+    EXPECT_EQ(TamriUnit::randSeed, static_cast<std::uint32_t>(*os().counter));
+    EXPECT_EQ(QApplication::focusWidget(), &form());
+}
+
+TEST_F(ProgramTest, EscapeReleaseAbortsWithThePlainBox)
+{
+    BoxAnswerer boxes;
+    releaseKey(Qt::Key_Escape);
+    ASSERT_EQ(boxes.seen.size(), 1u);
+    EXPECT_EQ(boxes.seen[0].caption, common::applicationTitle());
+    EXPECT_EQ(boxes.seen[0].text, "Aufgabe wurde abgebrochen!\nDas Programm endet hier, bye, bye!");
+    EXPECT_EQ(boxes.seen[0].icon, QMessageBox::NoIcon);
+    EXPECT_EQ(boxes.seen[0].buttons, 1);
+    EXPECT_FALSE(form().isVisible());
+    EXPECT_EQ(os().calls.back(), taskbarShown);
+}
+
+TEST_F(ProgramTest, EscapeAbortsWhateverModifierIsHeld)
+{
+    for (Qt::KeyboardModifier modifier : {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier}) {
+        start(QSize(1024, 768));
+        BoxAnswerer boxes;
+        releaseKey(Qt::Key_Escape, modifier);
+        EXPECT_EQ(boxes.seen.size(), 1u) << modifier;
+        EXPECT_FALSE(form().isVisible()) << modifier;
+        delete TamriUnit::tamriForm;
+    }
+    start(QSize(1024, 768));
+}
+
+TEST_F(ProgramTest, PressingEscapeOrReleasingOtherKeysDoesNothing)
+{
+    BoxAnswerer boxes;
+    QTest::keyPress(QApplication::focusWidget(), Qt::Key_Escape);
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Space, Qt::Key_A, Qt::Key_F4, Qt::Key_Tab})
+        releaseKey(key);
+    QTest::qWait(30);
+    EXPECT_TRUE(boxes.seen.empty());
+    EXPECT_TRUE(form().isVisible());
+}
+
+TEST_F(ProgramTest, EscapeReleasedAgainAndAgainGivesOneBox)
+{
+    BoxAnswerer boxes;
+    boxes.whileOpen = [](QMessageBox *box) {
+        for (int i = 0; i < 5; ++i)
+            QTest::keyRelease(box, Qt::Key_Escape);
+    };
+    releaseKey(Qt::Key_Escape);
+    for (int i = 0; i < 5; ++i)
+        QTest::keyRelease(&form(), Qt::Key_Escape);
+    QTest::qWait(30);
+    EXPECT_EQ(boxes.seen.size(), 1u);
+    EXPECT_EQ(std::count(os().calls.begin(), os().calls.end(), taskbarShown), 1);
+}
+
+TEST_F(ProgramTest, HelpBoxCanBeShownAgainAndAgain)
+{
+    BoxAnswerer boxes;
+    for (int i = 0; i < 3; ++i)
+        click(form().helpBBtn);
+    ASSERT_EQ(boxes.seen.size(), 3u);
+    for (const SeenBox &box : boxes.seen) {
+        EXPECT_EQ(box.caption, "Information");
+        EXPECT_EQ(box.icon, QMessageBox::Information);
+        const QStringList lines = box.text.split('\n');
+        ASSERT_EQ(lines.size(), 5);
+        EXPECT_EQ(lines[0], "Auswertung, Normwerte, Bedeutung,");
+        EXPECT_EQ(lines[1], "usw. und weitere Information:");
+        EXPECT_TRUE(lines[3].isEmpty());
+    }
+    EXPECT_TRUE(form().isVisible());
+    EXPECT_TRUE(form().ladenBB_1->isEnabled());
+}
+
+TEST_F(ProgramTest, EndeBeforeAnyTaskReleasesNothingAndGivesTheTaskbarBack)
+{
+    click(form().endeBBtn);
+    EXPECT_FALSE(form().isVisible());
+    EXPECT_TRUE(TamriUnit::tileRects.has_value());   // no task started: nothing to release
+    EXPECT_EQ(os().calls.back(), taskbarShown);
+}
+
+TEST_F(ProgramTest, WithoutATaskbarTheProgramRunsTheSame)
+{
+    delete TamriUnit::tamriForm;
+    TamriUnit::resetState();
+    fakeOs() = platform::FakeOs();
+    os().hasTaskbar = false;
+    TamriUnit::tamriForm = new TtamriForm;
+    form().show();
+    EXPECT_EQ(TamriUnit::taskbarWindow, 0u);
+    click(form().endeBBtn);
+    EXPECT_NE(std::find(os().calls.begin(), os().calls.end(), "show 0"), os().calls.end());
+    EXPECT_FALSE(form().isVisible());
+}
+
+TEST_F(ProgramTest, AnErrorInAHandlerEndsInTheErrorBoxAndTheProgramGoesOn)
+{
+    BoxAnswerer boxes;
+    os().raiseThrows = true;
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(&form(), &activate);
+    ASSERT_EQ(boxes.seen.size(), 1u);
+    EXPECT_EQ(boxes.seen[0].text, "raise refused.");
+    EXPECT_EQ(boxes.seen[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(os().calls.back(), "detach");
+    EXPECT_TRUE(form().isVisible());
+}

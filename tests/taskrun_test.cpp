@@ -1,0 +1,371 @@
+#include "common/Application.h"
+#include "resources/StimulusMaterial.h"
+#include "results/Betrachter.h"
+#include "task/Board.h"
+#include "tests/TestSupport.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+
+using namespace testsupport;
+using namespace TamriUnit;
+
+TEST(BoardLayout, WorkedNumbersOfThreeScreens)
+{
+    const BoardLayout numbers = boardLayout(QSize(1920, 1080), 9, 7, 70);
+    EXPECT_EQ(numbers.gapX, 141);
+    EXPECT_EQ(numbers.gapY, 81);
+    EXPECT_EQ(numbers.boardLeft, 81);
+    EXPECT_EQ(numbers.boardTop, 52);
+    EXPECT_EQ(numbers.cellPosition(8, 6), QPoint(1769, 958));
+
+    const BoardLayout pictures = boardLayout(QSize(1920, 1080), 7, 5, 103);
+    EXPECT_EQ(pictures.gapX, 168);
+    EXPECT_EQ(pictures.gapY, 109);
+    EXPECT_EQ(pictures.boardLeft, 95);
+    EXPECT_EQ(pictures.boardTop, 64);
+
+    const BoardLayout small = boardLayout(QSize(1024, 768), 7, 5, 103);
+    EXPECT_EQ(small.gapX, 40);
+    EXPECT_EQ(small.gapY, 46);
+    EXPECT_EQ(small.boardLeft, 31);
+    EXPECT_EQ(small.boardTop, 34);
+
+    // Too small a screen: negative gaps truncate toward zero and the cells overlap.
+    const BoardLayout tiny = boardLayout(QSize(600, 400), 9, 7, 70);
+    EXPECT_EQ(tiny.gapX, -5);   // (600 - 20 - 630) / 9 = -50 / 9
+    EXPECT_EQ(tiny.gapY, -15);  // (400 - 20 - 490) / 7 = -110 / 7
+}
+
+TEST(InstructionPicture, PlacedCentredAtAFifthOfTheFreeHeight)
+{
+    EXPECT_EQ(instructionPosition(QSize(1920, 1080), QSize(337, 328)), QPoint(791, 150));
+    EXPECT_EQ(instructionPosition(QSize(1024, 768), QSize(337, 328)), QPoint(343, 88));
+}
+
+TEST(SearchTime, TenthsRoundedHalfToEvenAcrossTheTickWrap)
+{
+    EXPECT_EQ(searchTimeBetween(1000, 2250), 1.2);
+    EXPECT_EQ(searchTimeBetween(1000, 2350), 1.4);
+    EXPECT_EQ(searchTimeBetween(1000, 2251), 1.3);
+    EXPECT_EQ(searchTimeBetween(1000, 1050), 0.0);
+    EXPECT_EQ(searchTimeBetween(1000, 1150), 0.2);
+    EXPECT_EQ(searchTimeBetween(1000, 1000), 0.0);
+    EXPECT_EQ(searchTimeBetween(0xffffff00u, 0x1f4u), 0.8);   // 256 + 500 ms over the wrap
+    EXPECT_EQ(searchTimeBetween(0xffffffffu, 0x0u), 0.0);
+    EXPECT_EQ(searchTimeBetween(0, 0xffffffffu), 4294967.3);
+}
+
+namespace {
+
+struct Hit {
+    std::uint32_t delayMs;
+    double expectedSeconds;
+};
+
+// A delay and the time it must store, cycling through the rounding cases.
+Hit hitNumber(int n)
+{
+    static const Hit cases[] = {{1250, 1.2}, {1350, 1.4}, {1251, 1.3}, {50, 0.0}, {150, 0.2},
+                                {2049, 2.0}, {999, 1.0}, {7777, 7.8}, {300, 0.3}, {12345, 12.3}};
+    return cases[n % 10];
+}
+
+} // namespace
+
+class TaskRun : public ProgramTest {
+protected:
+    // Starts a task by its button; the instruction box is answered by `boxes`.
+    void startTask(QPushButton *button)
+    {
+        boxes.whileOpen = [this](QMessageBox *) { instructionVisible = form().instrImage1 && form().instrImage1->isVisible(); };
+        click(button);
+        boxes.whileOpen = nullptr;
+    }
+
+    // Hits every target in turn, each `hitNumber(n)` ms after the previous one, with a
+    // wrong click and a centre click before every hit. Returns the counter after each hit.
+    std::vector<int> playToTheEnd(bool withWrongClicks = true)
+    {
+        std::vector<int> counters;
+        for (int n = 0; form().ctrlPanel->isHidden(); ++n) {
+            TTeil *target = targetCell();
+            if (withWrongClicks) {
+                os().tick += 17;
+                const std::uint32_t tickBefore = lastTick;
+                const std::uint8_t targetBefore = currentTarget;
+                click(cellAt(centreColumn, centreRow));
+                click(cellAt((target->column + 1) % gridColumns, target->row));
+                EXPECT_EQ(lastTick, tickBefore);
+                EXPECT_EQ(currentTarget, targetBefore);
+                os().tick -= 17;
+            }
+            os().tick += hitNumber(n).delayMs;
+            expectedTimes[target] = hitNumber(n).expectedSeconds;
+            click(target);
+            counters.push_back(currentTarget);
+        }
+        return counters;
+    }
+
+    void expectStoredTimes()
+    {
+        int timed = 0;
+        for (int row = 0; row < gridRows; ++row)
+            for (int column = 0; column < gridColumns; ++column) {
+                TTeil *cell = cellAt(column, row);
+                if (column == centreColumn && row == centreRow) {
+                    EXPECT_EQ(cell->searchTime, 0.0);
+                    continue;
+                }
+                ASSERT_TRUE(expectedTimes.count(cell)) << column << "," << row;
+                EXPECT_EQ(cell->searchTime, expectedTimes[cell]) << column << "," << row;
+                ++timed;
+            }
+        EXPECT_EQ(timed, lastIndex);
+    }
+
+    QRgb windowPixel(int x, int y) { return form().grab().toImage().pixel(x, y) & 0xffffff; }
+
+    BoxAnswerer boxes;
+    bool instructionVisible = false;
+    std::map<TTeil *, double> expectedTimes;
+};
+
+TEST_F(TaskRun, NumbersTaskFromStartToResultsButton)
+{
+    os().tick = 0xffffe000u;   // the tick wraps during the run
+    startTask(form().ladenBB_2);
+
+    ASSERT_GE(boxes.seen.size(), 1u);
+    const SeenBox &instruction = boxes.seen[0];
+    EXPECT_EQ(instruction.caption, "Information");
+    EXPECT_EQ(instruction.text.split('\n').size(), 5);
+    EXPECT_TRUE(instruction.text.startsWith("Versuchen Sie bitte das Bild in der Mitte noch einmal zu finden \n"));
+    EXPECT_TRUE(instruction.text.endsWith("werden Ihre Ergebnisse gezeigt !"));
+    EXPECT_EQ(instruction.geometry.top(), 88 + 328 + 10);
+    EXPECT_NEAR(instruction.geometry.center().x(), 512, 1);
+    EXPECT_TRUE(instructionVisible);
+    EXPECT_EQ(form().instrImage1, nullptr);
+
+    EXPECT_FALSE(form().ladenBB_1->isVisible());
+    EXPECT_FALSE(form().ladenBB_1->isEnabled());
+    EXPECT_FALSE(form().ladenBB_2->isEnabled());
+    EXPECT_TRUE(form().ctrlPanel->isHidden());
+    EXPECT_EQ(form().palette().color(QPalette::Window), QColor(255, 255, 255));
+    EXPECT_EQ(gridColumns, 9);
+    EXPECT_EQ(gridRows, 7);
+    EXPECT_EQ(lastIndex, 62);
+    EXPECT_EQ(centreColumn, 4);
+    EXPECT_EQ(centreRow, 3);
+    EXPECT_EQ(tileRects->size(), 63u);
+    EXPECT_EQ(QApplication::focusWidget(), &form());
+    EXPECT_EQ(cellAt(centreColumn, centreRow)->orderIndex, 31);
+    EXPECT_EQ(lastTick, 0xffffe000u);
+
+    const std::vector<int> counters = playToTheEnd();
+    ASSERT_EQ(counters.size(), 62u);
+    EXPECT_EQ(counters[29], 30);
+    EXPECT_EQ(counters[30], 32);   // 31 is the centre's own order index
+    EXPECT_EQ(counters.back(), 63);
+    expectStoredTimes();
+
+    ASSERT_EQ(boxes.seen.size(), 2u);
+    EXPECT_EQ(boxes.seen[1].caption, common::applicationTitle());
+    EXPECT_EQ(boxes.seen[1].text, "D A N K E  !\nSie haben alle Bilder gefunden.");
+    EXPECT_EQ(boxes.seen[1].icon, QMessageBox::NoIcon);
+    EXPECT_EQ(form().palette().color(QPalette::Window), QColor(170, 170, 170));
+    EXPECT_EQ(windowPixel(500, 400), qRgb(170, 170, 170) & 0xffffff);
+    EXPECT_FALSE(cellAt(0, 0)->isVisible());
+    EXPECT_TRUE(form().ctrlPanel->isVisible());
+    EXPECT_EQ(form().ladenBB_2->property("tag").toInt(), 1);
+    EXPECT_TRUE(form().ladenBB_2->isEnabled());
+    EXPECT_EQ(form().ladenBB_2->text(), "Ergebnisse Zahlen");
+    EXPECT_FALSE(form().ladenBB_1->isVisible());
+    EXPECT_FALSE(form().ladenBB_1->isEnabled());
+}
+
+TEST_F(TaskRun, PicturesTaskCountsPastTheCentreAndFinishesAt35)
+{
+    startTask(form().ladenBB_1);
+    EXPECT_FALSE(form().ladenBB_2->isVisible());
+    EXPECT_FALSE(form().ladenBB_1->isEnabled());
+    EXPECT_EQ(lastIndex, 34);
+    EXPECT_EQ(centreColumn, 3);
+    EXPECT_EQ(centreRow, 2);
+    EXPECT_TRUE(form().testIma.isNull());   // the sheet is released once the board is built
+
+    const std::vector<int> counters = playToTheEnd(false);
+    ASSERT_EQ(counters.size(), 34u);
+    EXPECT_EQ(counters[15], 16);
+    EXPECT_EQ(counters[16], 18);
+    EXPECT_EQ(counters.back(), 35);
+    expectStoredTimes();
+    EXPECT_EQ(boxes.seen.back().text, "D A N K E  !\nSie haben alle Bilder gefunden.");
+    EXPECT_EQ(form().ladenBB_1->text(), "Ergebnisse Bilder");
+    EXPECT_EQ(form().ladenBB_1->property("tag").toInt(), 1);
+    EXPECT_FALSE(form().ladenBB_2->isVisible());
+}
+
+TEST_F(TaskRun, FirstTargetIsTimedFromTheBuiltBoardNotFromTheInstructionBox)
+{
+    bool boardShownWhenClockStarted = false;
+    os().onTickRead = [this, &boardShownWhenClockStarted] {
+        boardShownWhenClockStarted = cellAt(0, 0) && cellAt(0, 0)->isVisible() && form().ctrlPanel->isHidden();
+    };
+    boxes.whileOpen = [this](QMessageBox *) { os().tick = 4000; };   // the subject reads for 4 s
+    click(form().ladenBB_2);
+    os().onTickRead = nullptr;
+    EXPECT_TRUE(boardShownWhenClockStarted);
+    EXPECT_EQ(lastTick, 4000u);
+    os().tick = 4000 + 1350;
+    TTeil *first = targetCell();
+    click(first);
+    EXPECT_EQ(first->searchTime, 1.4);
+}
+
+TEST_F(TaskRun, PictureCellsShowTheirTileAndTheCentreShowsTheTarget)
+{
+    startTask(form().ladenBB_1);
+    const QImage sheet = StimulusMaterial::stimulusSheet().convertToFormat(QImage::Format_RGB32);
+    for (int row = 0; row < gridRows; ++row)
+        for (int column = 0; column < gridColumns; ++column) {
+            if (column == centreColumn && row == centreRow)
+                continue;
+            const int t = cellContent[row * gridColumns + column];
+            const QImage shown = cellAt(column, row)->picture().copy(0, 0, 103, 103);
+            const QImage tile = sheet.copy(StimulusMaterial::tileRect(t % 7, t / 7, 103));
+            EXPECT_EQ(shown, tile) << "cell " << column << "," << row << " tile " << t;
+        }
+    EXPECT_EQ(cellAt(centreColumn, centreRow)->picture().copy(0, 0, 103, 103),
+              targetCell()->picture().copy(0, 0, 103, 103));
+    EXPECT_EQ(cellAt(0, 0)->picture().size(), QSize(105, 105));
+    EXPECT_EQ(cellAt(0, 0)->size(), QSize(103, 103));
+}
+
+TEST_F(TaskRun, NumberCellsShowTwoDigitsOnLightGrey)
+{
+    startTask(form().ladenBB_2);
+    const TTeil *cell = cellAt(0, 0);
+    const QImage picture = cell->picture();
+    EXPECT_EQ(picture.pixel(0, 0) & 0xffffff, 0xeeeeeeu);
+    EXPECT_EQ(picture.pixel(69, 69) & 0xffffff, 0xeeeeeeu);
+    EXPECT_EQ(picture.pixel(70, 70) & 0xffffff, 0xffffffu);   // outside the 70 px face the bitmap stays white
+    int dark = 0;
+    for (int y = 17; y < 60; ++y)
+        for (int x = 17; x < 70; ++x)
+            dark += qGray(picture.pixel(x, y)) < 100;
+    EXPECT_GT(dark, 40);   // digits drawn from (17, 17) on
+    for (int y = 0; y < 17; ++y)
+        for (int x = 0; x < 70; ++x)
+            ASSERT_EQ(picture.pixel(x, y) & 0xffffff, 0xeeeeeeu) << x << "," << y;
+}
+
+TEST_F(TaskRun, TargetFrameLiesTwentyPixelsOutsideTheNumbersCentre)
+{
+    startTask(form().ladenBB_2);
+    const QPoint centre = cellAt(centreColumn, centreRow)->pos();
+    EXPECT_EQ(centre, QPoint(33 + 4 * 111, 31 + 3 * 106));
+    const QImage shot = form().grab().toImage();
+    const auto at = [&](int dx, int dy) { return shot.pixel(centre.x() + dx, centre.y() + dy) & 0xffffff; };
+    EXPECT_EQ(at(-20, 35), 0xff0000u);
+    EXPECT_EQ(at(90, 35), 0xff0000u);
+    EXPECT_EQ(at(35, -20), 0xff0000u);
+    EXPECT_EQ(at(35, 90), 0xff0000u);
+    EXPECT_EQ(at(-10, 35), 0xffffffu);
+    EXPECT_EQ(at(-30, 35), 0xffffffu);
+    // The counter "0" at the top left, black on white.
+    int dark = 0;
+    for (int y = 5; y < 20; ++y)
+        for (int x = 15; x < 25; ++x)
+            dark += qGray(shot.pixel(x, y)) < 100;
+    EXPECT_GT(dark, 3);
+}
+
+TEST_F(TaskRun, TargetFrameOverlapsThePicturesCentreCell)
+{
+    startTask(form().ladenBB_1);
+    const QPoint centre = cellAt(centreColumn, centreRow)->pos();
+    const QImage shot = form().grab().toImage();
+    const auto at = [&](int dx, int dy) { return shot.pixel(centre.x() + dx, centre.y() + dy) & 0xffffff; };
+    EXPECT_EQ(at(-2, 50), 0xff0000u);
+    EXPECT_EQ(at(0, 50), 0xff0000u);     // the pen reaches into the cell's edge
+    EXPECT_EQ(at(105, 50), 0xff0000u);
+    EXPECT_EQ(at(50, -2), 0xff0000u);
+    EXPECT_EQ(at(50, 105), 0xff0000u);
+    EXPECT_EQ(at(-8, 50), 0xffffffu);
+}
+
+TEST_F(TaskRun, BadInputChangesNothing)
+{
+    boxes.whileOpen = [this](QMessageBox *) {
+        click(form().ladenBB_1);   // the instruction box is modal
+        QTest::mouseClick(&form(), Qt::LeftButton, Qt::NoModifier, QPoint(500, 500));
+    };
+    click(form().ladenBB_2);
+    boxes.whileOpen = nullptr;
+    EXPECT_EQ(boxes.seen.size(), 1u);
+
+    TTeil *target = targetCell();
+    os().tick += 500;
+    click(target, Qt::RightButton);
+    click(target, Qt::MiddleButton);
+    QTest::mouseClick(&form(), Qt::LeftButton, Qt::NoModifier, target->geometry().topLeft() - QPoint(5, 5));
+    QTest::mousePress(target, Qt::LeftButton);
+    QTest::mouseRelease(target, Qt::LeftButton, Qt::NoModifier, QPoint(-10, -10));   // released outside
+    for (int i = 0; i < 200; ++i)
+        click(cellAt(i % gridColumns, (i / gridColumns) % gridRows) == target ? cellAt(centreColumn, centreRow)
+                                                                              : cellAt(i % gridColumns, (i / gridColumns) % gridRows));
+    EXPECT_EQ(currentTarget, 0);
+    EXPECT_EQ(target->searchTime, 0.0);
+
+    // A double click as the window system delivers it: press, release, double click, release.
+    QTest::mouseClick(target, Qt::LeftButton);
+    QTest::mouseDClick(target, Qt::LeftButton);
+    QTest::mouseRelease(target, Qt::LeftButton);
+    EXPECT_EQ(currentTarget, 1);
+    EXPECT_EQ(target->searchTime, 0.5);
+    for (int row = 0; row < gridRows; ++row)
+        for (int column = 0; column < gridColumns; ++column)
+            EXPECT_EQ(cellAt(column, row)->searchTime, cellAt(column, row) == target ? 0.5 : 0.0);
+}
+
+TEST_F(TaskRun, EndeAfterTheTaskDestroysTheCellsAndReleasesTheTileRectangles)
+{
+    startTask(form().ladenBB_1);
+    playToTheEnd(false);
+    click(form().endeBBtn);
+    EXPECT_EQ(cellAt(0, 0), nullptr);
+    EXPECT_FALSE(tileRects.has_value());
+    EXPECT_FALSE(form().isVisible());
+    EXPECT_EQ(os().calls.back(), "show " + std::to_string(platform::FakeOs::taskbarHandle));
+}
+
+TEST_F(TaskRun, EscapeDuringTheTaskAborts)
+{
+    startTask(form().ladenBB_2);
+    QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(boxes.seen.back().text, "Aufgabe wurde abgebrochen!\nDas Programm endet hier, bye, bye!");
+    EXPECT_FALSE(form().isVisible());
+    EXPECT_FALSE(tileRects.has_value());
+}
+
+TEST_F(TaskRun, ResultsButtonShowsTheResultsModallyThenClosesTheMainWindow)
+{
+    startTask(form().ladenBB_2);
+    playToTheEnd(false);
+    bool shownModally = false;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (QApplication::activeModalWidget() == datenbetrachter) {
+            shownModally = true;
+            datenbetrachter->reject();
+        }
+    });
+    closer.start(5);
+    click(form().ladenBB_2);
+    EXPECT_TRUE(shownModally);
+    EXPECT_FALSE(form().isVisible());
+    EXPECT_EQ(os().calls.back(), "show " + std::to_string(platform::FakeOs::taskbarHandle));
+}

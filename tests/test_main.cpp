@@ -1,0 +1,15 @@
+#include "common/Application.h"
+#include "tests/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    common::Application application(argc, argv);
+    common::registerFonts();
+    testing::InitGoogleTest(&argc, argv);
+    platform::install(&testsupport::fakeOs());
+    return RUN_ALL_TESTS();
+}
