@@ -4,7 +4,8 @@ TAMRI_PACKAGES=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-charts-dev qt6-qpa-plugins
   libjpeg62-turbo-dev
-  libgtest-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  g++-mingw-w64-x86-64-posix
   fonts-wine
   xvfb xauth x11-utils xdotool imagemagick
 )

@@ -1,9 +1,20 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the whole test suite through CTest.
+# Installs what is missing, builds, and runs the whole test suite through CTest; then the
+# unit tests once more in a build with AddressSanitizer and UndefinedBehaviorSanitizer.
+# TAMRI_SANITIZE=OFF skips the second build.
 set -euo pipefail
 cd "$(dirname "$0")"
 source ./scripts_common.sh
 tamri_install_packages
+export QT_QPA_PLATFORM=offscreen
+
 tamri_build -DTAMRI_BUILD_TESTS=ON -DTAMRI_BUILD_BENCH=ON
-cd build
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"
+(cd build && ctest --output-on-failure -j "$(nproc)")
+
+if [ "${TAMRI_SANITIZE:-ON}" != OFF ]; then
+  cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMRI_SANITIZE=ON -DTAMRI_BUILD_BENCH=OFF
+  cmake --build build-sanitize -j "$(nproc)" --target tamri_tests
+  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp"
+  (cd build-sanitize && ctest --output-on-failure -j "$(nproc)" -E 'screen_check|win32_cross_build')
+fi

@@ -1,5 +1,6 @@
 #include "platform/FakeOs.h"
 
+#include <cstdio>
 #include <stdexcept>
 
 namespace platform {
@@ -18,6 +19,8 @@ void FakeOs::hideWindow(WindowHandle window)
 void FakeOs::showWindow(WindowHandle window)
 {
     calls.push_back("show " + std::to_string(window));
+    if (reportShowToStderr)
+        std::fprintf(stderr, "%s\n", calls.back().c_str());
 }
 
 Os::AttachToken FakeOs::attachForegroundInput()
@@ -26,7 +29,7 @@ Os::AttachToken FakeOs::attachForegroundInput()
     return 1;
 }
 
-void FakeOs::raiseWindow(QWidget *)
+void FakeOs::raiseWindow(WindowHandle)
 {
     calls.push_back("raise");
     if (raiseThrows)

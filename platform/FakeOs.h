@@ -19,6 +19,8 @@ public:
     std::uint32_t tick = 0;
     std::optional<std::uint64_t> counter = 0x1234'5678'9abc'def0ULL;
     std::function<void()> onTickRead;
+    // For tests in a child process that ends by a signal: its calls cannot be read back.
+    bool reportShowToStderr = false;
 
     WindowHandle findTaskbar() override;
     void hideWindow(WindowHandle window) override;
@@ -33,7 +35,7 @@ public:
 
 protected:
     AttachToken attachForegroundInput() override;
-    void raiseWindow(QWidget *window) override;
+    void raiseWindow(WindowHandle window) override;
     void detachForegroundInput(AttachToken token) override;
 };
 

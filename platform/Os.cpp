@@ -8,7 +8,7 @@ namespace {
 Os *installed = nullptr;
 }
 
-void Os::bringToFront(QWidget *window)
+void Os::bringToFront(WindowHandle window)
 {
     struct Detach {
         Os &os;

@@ -3,8 +3,6 @@
 #include <cstdint>
 #include <optional>
 
-class QWidget;
-
 namespace platform {
 
 // An opaque window handle of the desktop (a HWND on Windows); 0 means "none".
@@ -20,9 +18,9 @@ public:
     virtual void hideWindow(WindowHandle window) = 0;
     virtual void showWindow(WindowHandle window) = 0;
 
-    // Brings the program's window to the front even against the desktop's foreground
-    // rules. The input attachment is undone on every path, also when raising throws.
-    void bringToFront(QWidget *window);
+    // Brings the program's top-level window to the front even against the desktop's
+    // foreground rules. The input attachment is undone on every path, also when raising throws.
+    void bringToFront(WindowHandle window);
 
     // Milliseconds since an arbitrary start, wrapping at 2^32 like the Windows tick count.
     virtual std::uint32_t tickCount() = 0;
@@ -32,7 +30,7 @@ public:
 protected:
     using AttachToken = std::uintptr_t;
     virtual AttachToken attachForegroundInput() = 0;
-    virtual void raiseWindow(QWidget *window) = 0;
+    virtual void raiseWindow(WindowHandle window) = 0;
     virtual void detachForegroundInput(AttachToken token) = 0;
 };
 

@@ -2,8 +2,6 @@
 
 #include "platform/NativeOs.h"
 
-#include <QWidget>
-
 #include <windows.h>
 
 namespace platform {
@@ -69,9 +67,9 @@ protected:
         return foregroundThread;
     }
 
-    void raiseWindow(QWidget *window) override
+    void raiseWindow(WindowHandle window) override
     {
-        SetForegroundWindow(hwnd(static_cast<WindowHandle>(window->window()->winId())));
+        SetForegroundWindow(hwnd(window));
     }
 
     void detachForegroundInput(AttachToken token) override

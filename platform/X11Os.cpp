@@ -38,10 +38,12 @@ public:
 protected:
     AttachToken attachForegroundInput() override { return 0; }
 
-    void raiseWindow(QWidget *window) override
+    void raiseWindow(WindowHandle window) override
     {
-        window->raise();
-        window->activateWindow();
+        if (QWidget *widget = QWidget::find(static_cast<WId>(window))) {
+            widget->raise();
+            widget->activateWindow();
+        }
     }
 
     void detachForegroundInput(AttachToken) override {}

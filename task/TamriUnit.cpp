@@ -3,6 +3,7 @@
 #include "common/Application.h"
 #include "common/Formats.h"
 #include "common/MessageBoxes.h"
+#include "platform/DesktopGuard.h"
 #include "resources/StimulusMaterial.h"
 #include "task/Order.h"
 #include "task/TargetOverlay.h"
@@ -90,6 +91,7 @@ void TamriUnit::resetState()
     tamriForm = nullptr;
     lpForm = nullptr;
     datenbetrachter = nullptr;
+    platform::disarmDesktopGuard();
     common::screenSizeOverride.reset();
     common::todayOverride.reset();
     common::endingAtOnce = false;
@@ -160,6 +162,7 @@ void TtamriForm::FormCreate()
     using namespace TamriUnit;
     taskbarWindow = platform::os().findTaskbar();
     platform::os().hideWindow(taskbarWindow);
+    platform::armDesktopGuard(taskbarWindow);
     setFullScreen(lightYellow);
     const auto counter = platform::os().performanceCounter();
     randSeed = counter ? static_cast<std::uint32_t>(*counter) : platform::os().tickCount();
@@ -199,7 +202,7 @@ bool TtamriForm::event(QEvent *event)
 
 void TtamriForm::FormActivate()
 {
-    platform::os().bringToFront(this);
+    platform::os().bringToFront(static_cast<platform::WindowHandle>(winId()));
     setFocus();
 }
 

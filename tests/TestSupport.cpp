@@ -35,6 +35,7 @@ BoxAnswerer::BoxAnswerer()
 
 void ProgramTest::start(QSize screen)
 {
+    delete TamriUnit::tamriForm;
     TamriUnit::resetState();
     fakeOs() = platform::FakeOs();
     common::screenSizeOverride = screen;

@@ -118,11 +118,11 @@ TEST(ApplicationTitle, FileNameWithoutDirectoryAndExtensionLowerCasedAfterTheFir
 TEST(ForegroundRequest, DetachesOnEveryPath)
 {
     platform::FakeOs os;
-    os.bringToFront(nullptr);
+    os.bringToFront(0);
     EXPECT_EQ(os.calls, (std::vector<std::string>{"attach", "raise", "detach"}));
 
     os.calls.clear();
     os.raiseThrows = true;
-    EXPECT_THROW(os.bringToFront(nullptr), std::runtime_error);
+    EXPECT_THROW(os.bringToFront(0), std::runtime_error);
     EXPECT_EQ(os.calls, (std::vector<std::string>{"attach", "raise", "detach"}));
 }

@@ -129,9 +129,7 @@ TEST_F(ProgramTest, EscapeAbortsWhateverModifierIsHeld)
         releaseKey(Qt::Key_Escape, modifier);
         EXPECT_EQ(boxes.seen.size(), 1u) << modifier;
         EXPECT_FALSE(form().isVisible()) << modifier;
-        delete TamriUnit::tamriForm;
     }
-    start(QSize(1024, 768));
 }
 
 TEST_F(ProgramTest, PressingEscapeOrReleasingOtherKeysDoesNothing)

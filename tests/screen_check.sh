@@ -131,5 +131,15 @@ wait_window tamri || fail "no abort box after Escape on the Pictures board"
 xdotool key Return
 expect_exit 0 "Escape during the Pictures task"
 
+# 4. Termination and interrupt signals on the real process: it ends by the signal and the
+#    desktop below shows again (Xvfb's root window is black).
+for signal in TERM INT; do
+  start_program
+  kill -"$signal" "$program"
+  expect_exit $((128 + $(kill -l "$signal"))) "SIG$signal"
+  shoot "after_$signal"
+  expect_pixel "after_$signal" 500 400 "0,0,0" "the desktop after SIG$signal"
+done
+
 echo "screenshots in $shots"
 [ "$failures" -eq 0 ] && echo "screen check passed" || { echo "$failures screen check failures"; exit 1; }

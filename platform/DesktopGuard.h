@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/Os.h"
+
+namespace platform {
+
+// Once armed, the hidden taskbar is shown again however the process ends while it can
+// still act: a termination or interrupt signal, abort(), or an uncaught exception. The
+// ordinary ways out show it themselves; showing it twice does no harm.
+void armDesktopGuard(WindowHandle taskbar);
+void disarmDesktopGuard();
+
+} // namespace platform

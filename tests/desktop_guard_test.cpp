@@ -1,0 +1,59 @@
+#include "platform/DesktopGuard.h"
+#include "platform/FakeOs.h"
+#include "tests/TestSupport.h"
+
+#include <gmock/gmock.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace {
+
+// Runs in the death test's child: a desktop whose taskbar was hidden at start.
+void armOnAFakeDesktop()
+{
+    static platform::FakeOs os;
+    os.reportShowToStderr = true;
+    platform::install(&os);
+    platform::armDesktopGuard(platform::FakeOs::taskbarHandle);
+}
+
+const std::string shown = "show " + std::to_string(platform::FakeOs::taskbarHandle);
+
+// An exception that nothing catches: it has to pass a noexcept frame on its way out.
+void (*volatile thrower)() = [] { throw std::runtime_error("escaped"); };
+
+void throwFromNoexcept() noexcept
+{
+    thrower();
+}
+
+} // namespace
+
+class DesktopGuard : public testing::Test {
+protected:
+    void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
+    void TearDown() override { platform::install(&testsupport::fakeOs()); }
+};
+
+TEST_F(DesktopGuard, TaskbarComesBackOnSignalsAbortAndUncaughtExceptions)
+{
+    EXPECT_EXIT((armOnAFakeDesktop(), std::raise(SIGTERM)), testing::KilledBySignal(SIGTERM), shown);
+    EXPECT_EXIT((armOnAFakeDesktop(), std::raise(SIGINT)), testing::KilledBySignal(SIGINT), shown);
+    EXPECT_EXIT((armOnAFakeDesktop(), std::abort()), testing::KilledBySignal(SIGABRT), shown);
+    EXPECT_EXIT((armOnAFakeDesktop(), throwFromNoexcept()), testing::KilledBySignal(SIGABRT), shown);
+}
+
+TEST_F(DesktopGuard, ShownOnceWhenSeveralWaysOutComeTogether)
+{
+    // The terminate handler restores, then abort() raises SIGABRT: the taskbar is shown once.
+    EXPECT_EXIT((armOnAFakeDesktop(), throwFromNoexcept()), testing::KilledBySignal(SIGABRT),
+                testing::Not(testing::ContainsRegex(shown + "(.|\n)*" + shown)));
+}
+
+TEST_F(DesktopGuard, ADisarmedGuardLeavesTheDesktopAlone)
+{
+    EXPECT_EXIT((armOnAFakeDesktop(), platform::disarmDesktopGuard(), std::raise(SIGTERM)),
+                testing::KilledBySignal(SIGTERM), testing::Not(testing::HasSubstr(shown)));
+}
