@@ -1,14 +1,9 @@
 // Offscreen figures for the board: how long the task start takes from the closed
 // instruction box to the first target on screen (board build included), and how long
 // one hit takes from the click event to the next target presented and repainted.
-#include "common/Application.h"
+#include "bench/BenchSupport.h"
 #include "platform/FakeOs.h"
-#include "results/Betrachter.h"
-#include "results/LatPraef.h"
-#include "task/TamriUnit.h"
 
-#include <QAbstractButton>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -28,25 +23,17 @@ platform::FakeOs fake;
 double startTask(bool numbers)
 {
     using namespace TamriUnit;
-    delete tamriForm;
-    resetState();
     fake = platform::FakeOs();
-    common::screenSizeOverride = QSize(1920, 1080);
-    tamriForm = new TtamriForm;
-    lpForm = new TlpForm(tamriForm);
-    datenbetrachter = new Tdatenbetrachter(tamriForm);
-    tamriForm->show();
-    QApplication::processEvents();
+    startFreshProgram();
 
     Clock::time_point answered;
     Clock::time_point clockStarted;
     fake.onTickRead = [&] { clockStarted = Clock::now(); };
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [&] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            answered = Clock::now();
-            box->button(QMessageBox::Ok)->click();
-        }
+        const Clock::time_point now = Clock::now();
+        if (answerOpenBox())
+            answered = now;
     });
     answer.start(1);
     QTest::mouseClick(numbers ? tamriForm->ladenBB_2 : tamriForm->ladenBB_1, Qt::LeftButton);
@@ -76,10 +63,7 @@ void BM_Hit(benchmark::State &state)
         if (currentTarget + 1 == gridColumns * gridRows) {
             // The last hit ends in the thanks box: not part of the hit figure.
             state.PauseTiming();
-            QTimer::singleShot(1, [] {
-                if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
-                    box->button(QMessageBox::Ok)->click();
-            });
+            QTimer::singleShot(1, answerOpenBox);
             QTest::mouseClick(target, Qt::LeftButton);
             state.ResumeTiming();
             continue;

@@ -4,16 +4,11 @@
 //    Round(ms / 100) / 10, none lost or counted twice.
 // 2. With the real clock: the program's own tick difference between two hits against the
 //    time between the two click events as sent, over 100 hits (median, 95th percentile).
-#include "common/Application.h"
+#include "bench/BenchSupport.h"
 #include "common/Rounding.h"
 #include "platform/FakeOs.h"
 #include "platform/NativeOs.h"
-#include "results/Betrachter.h"
-#include "results/LatPraef.h"
-#include "task/TamriUnit.h"
 
-#include <QAbstractButton>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -37,24 +32,10 @@ public:
 
 SwitchableOs os;
 
-void answerBoxes()
-{
-    if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
-        box->button(QMessageBox::Ok)->click();
-}
-
 void startNumbersTask()
 {
-    using namespace TamriUnit;
-    delete tamriForm;
-    resetState();
-    common::screenSizeOverride = QSize(1920, 1080);
-    tamriForm = new TtamriForm;
-    lpForm = new TlpForm(tamriForm);
-    datenbetrachter = new Tdatenbetrachter(tamriForm);
-    tamriForm->show();
-    QApplication::processEvents();
-    QTest::mouseClick(tamriForm->ladenBB_2, Qt::LeftButton);
+    startFreshProgram();
+    QTest::mouseClick(TamriUnit::tamriForm->ladenBB_2, Qt::LeftButton);
 }
 
 bool taskRunning()
@@ -90,7 +71,7 @@ void fakeTickHits()
             TTeil *cell = target();
             expected.emplace_back(cell, static_cast<double>(common::Round(delay / 100.0L)) / 10.0);
             if (TamriUnit::currentTarget + 1 == 63)
-                QTimer::singleShot(1, answerBoxes);
+                QTimer::singleShot(1, answerOpenBox);
             QTest::mouseClick(cell, Qt::LeftButton);
             ++hits;
         }
@@ -126,7 +107,7 @@ void realClockHits()
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(pause(random)));
         if (TamriUnit::currentTarget + 1 == 63)
-            QTimer::singleShot(1, answerBoxes);
+            QTimer::singleShot(1, answerOpenBox);
         TTeil *cell = target();
         const auto send = std::chrono::steady_clock::now();
         QTest::mouseClick(cell, Qt::LeftButton);
@@ -159,7 +140,7 @@ int main(int argc, char **argv)
     common::registerFonts();
     platform::install(&os);
     QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, answerBoxes);
+    QObject::connect(&answer, &QTimer::timeout, answerOpenBox);
     answer.start(2);
     fakeTickHits();
     realClockHits();

@@ -1,6 +1,7 @@
 #include "resources/ArtworkGenerator.h"
 
 #include "resources/StimulusMaterial.h"
+#include "resources/JpegErrors.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -359,19 +360,6 @@ void fawn(QPainter &p)
 }
 
 // ---- encoders ----
-
-struct JpegErrors {
-    jpeg_error_mgr manager;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-};
-
-[[noreturn]] void jpegErrorExit(j_common_ptr info)
-{
-    auto *errors = reinterpret_cast<JpegErrors *>(info->err);
-    info->err->format_message(info, errors->message);
-    std::longjmp(errors->jump, 1);
-}
 
 // Only plain C objects live in this frame, so the longjmp skips no destructor.
 bool runEncoder(jpeg_compress_struct *info, JpegErrors *errors, const QImage *rgb, int quality,

@@ -1,4 +1,5 @@
 #include "resources/StimulusMaterial.h"
+#include "resources/JpegErrors.h"
 
 #include <QFile>
 #include <QtEndian>
@@ -41,19 +42,6 @@ void failDib(const QString &why)
 }
 
 // ---- JPEG ----
-
-struct JpegErrors {
-    jpeg_error_mgr manager;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-};
-
-[[noreturn]] void jpegErrorExit(j_common_ptr info)
-{
-    auto *errors = reinterpret_cast<JpegErrors *>(info->err);
-    info->err->format_message(info, errors->message);
-    std::longjmp(errors->jump, 1);
-}
 
 // A warning means damaged data (e.g. the end of a truncated file, which libjpeg would pad with
 // grey); trace messages are dropped instead of going to stderr.

@@ -52,7 +52,8 @@ void TtamriForm::UbungOeffnen(QPushButton *sender)
     showInstruction();
     setFullScreen(lightYellow);
     if (!numbersMode)
-        testIma = StimulusMaterial::stimulusSheet();
+        // In the cells' own pixel format, so cutting the tiles is a plain copy.
+        testIma = StimulusMaterial::stimulusSheet().convertToFormat(QImage::Format_RGB32);
     prepareGrid(size);
     ctrlPanel->hide();
     setFullScreen(white);
