@@ -1,0 +1,771 @@
+#include "common/Application.h"
+#include "common/Formats.h"
+#include "results/Betrachter.h"
+#include "results/LatPraef.h"
+#include "tests/TestSupport.h"
+
+#include <QApplication>
+#include <QChartView>
+#include <QLabel>
+#include <QLocale>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QScatterSeries>
+#include <QTest>
+#include <QValueAxis>
+
+#include <deque>
+#include <memory>
+
+using namespace testsupport;
+using namespace TamriUnit;
+
+namespace {
+
+QRgb pixel(const QImage &image, int x, int y)
+{
+    return image.pixel(x, y) & 0xffffff;
+}
+
+// The chart shows its title as rich text; its blanks are non-breaking so none is folded away.
+QString onChart(QString text)
+{
+    return text.replace(QLatin1Char(' '), QChar::Nbsp);
+}
+
+constexpr QRgb black = 0x000000;
+constexpr QRgb white = 0xffffff;
+constexpr QRgb barYellow = 0xffffc4;
+constexpr QRgb boxGrey = 0xe1e1e1;
+constexpr QRgb lightGrey = 0xeeeeee;
+constexpr QRgb headerBlue = 0x0000ff;
+
+// A grid of cells without a window, as a finished task leaves it.
+class Grid {
+public:
+    Grid(int columns, int rows)
+    {
+        resetState();
+        LatPraef::resetStatistics();
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        gridColumns = static_cast<std::uint16_t>(columns);
+        gridRows = static_cast<std::uint16_t>(rows);
+        lastIndex = static_cast<std::uint8_t>(columns * rows - 1);
+        centreIndex = lastIndex / 2;
+        for (int row = 0; row < rows; ++row)
+            for (int column = 0; column < columns; ++column) {
+                owned.push_back(std::make_unique<TTeil>(nullptr));
+                cells[column][row] = owned.back().get();
+                cells[column][row]->column = static_cast<std::int8_t>(column);
+                cells[column][row]->row = static_cast<std::int8_t>(row);
+            }
+    }
+    ~Grid()
+    {
+        resetState();
+        QLocale::setDefault(QLocale::system());
+    }
+
+    double &time(int column, int row) { return cells[column][row]->searchTime; }
+    // Every cell but the centre.
+    void fill(double t)
+    {
+        for (int i = 0; i < gridColumns * gridRows; ++i)
+            if (i != centreIndex)
+                time(i % gridColumns, i / gridColumns) = t;
+    }
+
+private:
+    std::vector<std::unique_ptr<TTeil>> owned;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------- statistics
+
+TEST(ResultStatistics, MeanAndSampleDeviationOfThePositiveTimes)
+{
+    Grid grid(7, 5);
+    grid.time(0, 0) = 2.0;
+    grid.time(6, 1) = 3.0;
+    grid.time(2, 4) = 4.0;
+    LatPraef::computeMeanAndDeviation();
+    EXPECT_EQ(LatPraef::meanTime, 3.0);
+    EXPECT_EQ(LatPraef::timeDeviation, 1.0);
+
+    // The mean keeps one decimal, the deviation two: 6.8 / 3 and 0.4509...
+    grid.time(0, 0) = 1.8;
+    grid.time(6, 1) = 2.3;
+    grid.time(2, 4) = 2.7;
+    LatPraef::computeMeanAndDeviation();
+    EXPECT_EQ(LatPraef::meanTime, 2.3);
+    EXPECT_EQ(LatPraef::timeDeviation, 0.45);
+
+    // 0.2 + 0.3 is exactly 0.5, so the mean's tenths are exactly 2.5 and go to the even 2.
+    grid.time(0, 0) = 0.2;
+    grid.time(6, 1) = 0.3;
+    grid.time(2, 4) = 0.0;
+    LatPraef::computeMeanAndDeviation();
+    EXPECT_EQ(LatPraef::meanTime, 0.2);
+}
+
+TEST(ResultStatistics, OneTimeOrNoneHaveNoDeviation)
+{
+    Grid grid(9, 7);
+    grid.time(8, 6) = 12.3;
+    LatPraef::computeMeanAndDeviation();
+    EXPECT_EQ(LatPraef::meanTime, 12.3);
+    EXPECT_EQ(LatPraef::timeDeviation, 0.0);
+
+    grid.time(8, 6) = 0.0;
+    LatPraef::meanTime = LatPraef::timeDeviation = 99;
+    EXPECT_NO_THROW(LatPraef::computeMeanAndDeviation());
+    EXPECT_EQ(LatPraef::meanTime, 0.0);
+    EXPECT_EQ(LatPraef::timeDeviation, 0.0);
+}
+
+TEST(ResultStatistics, EqualTimesGiveNoDeviationEvenWhenTheSquaresComeOutShort)
+{
+    // 34 times of 1.7 leave the sum of squares about 1e-13 below total^2 / n.
+    Grid grid(7, 5);
+    grid.fill(1.7);
+    EXPECT_NO_THROW(LatPraef::computeMeanAndDeviation());
+    EXPECT_EQ(LatPraef::meanTime, 1.7);
+    EXPECT_EQ(LatPraef::timeDeviation, 0.0);
+}
+
+TEST(ResultStatistics, CentreAndInstantHitsAreLeftOutOfEveryAverage)
+{
+    Grid grid(7, 5);
+    grid.fill(1.0);
+    for (int row = 0; row < 5; ++row)
+        grid.time(3, row) = row + 1.0;   // centre column 1, 2, (centre), 4, 5
+    grid.time(3, 2) = 0.0;
+    for (int column = 0; column < 7; ++column)
+        if (column != 3)
+            grid.time(column, 2) = 2.0;  // centre row 2.0 but for the centre
+    grid.time(0, 2) = 0.0;               // a hit within 50 ms
+
+    LatPraef::computeLineAverages();
+    EXPECT_EQ(LatPraef::columnAverages[3], 3.0);   // (1 + 2 + 4 + 5) / 4, not / 5
+    EXPECT_EQ(LatPraef::rowAverages[2], 2.0);      // five times of 2.0; the centre and the 0.0 not counted
+    EXPECT_EQ(LatPraef::columnAverages[0], 1.0);   // four times of 1.0
+    EXPECT_EQ(LatPraef::columnAverages[1], 1.2);   // 1, 1, 2, 1, 1
+    EXPECT_EQ(LatPraef::maxColumnAverage, 3.0);
+    EXPECT_EQ(LatPraef::maxRowAverage, 2.0);
+
+    EXPECT_EQ(LatPraef::rowAverages[4], 1.57);     // (6 + 5) / 7
+}
+
+TEST(ResultStatistics, ColumnsComeFirstAndTheLastRowStaysInLineAverage)
+{
+    Grid grid(9, 7);
+    grid.fill(1.0);
+    for (int column = 0; column < 9; ++column)
+        grid.time(column, 6) = 2.5;
+    grid.time(8, 0) = 7.0;
+    LatPraef::computeLineAverages();
+    EXPECT_EQ(LatPraef::lineAverage, 2.5);
+    EXPECT_EQ(LatPraef::rowAverages[6], 2.5);
+    EXPECT_EQ(LatPraef::columnAverages[8], 2.07);   // (7 + 5 + 2.5) / 7
+}
+
+TEST(ResultStatistics, ALineWithoutAnyPositiveTimeAveragesZero)
+{
+    Grid grid(7, 5);
+    grid.fill(2.0);
+    for (int row = 0; row < 5; ++row)
+        grid.time(5, row) = 0.0;
+    EXPECT_NO_THROW(LatPraef::computeLineAverages());
+    EXPECT_EQ(LatPraef::columnAverages[5], 0.0);
+    EXPECT_EQ(LatPraef::maxColumnAverage, 2.0);
+    EXPECT_EQ(common::formatFixed(LatPraef::columnAverages[5], 3, 2), "0,00");
+
+    grid.fill(0.0);
+    EXPECT_NO_THROW(LatPraef::computeLineAverages());
+    EXPECT_EQ(LatPraef::maxColumnAverage, 0.0);
+    EXPECT_EQ(LatPraef::maxRowAverage, 0.0);
+}
+
+// ---------------------------------------------------------------- lateral preference geometry
+
+TEST(LateralGeometry, WorkedLayoutOfBothTasksAtFullHd)
+{
+    const LatPraef::LateralGeometry numbers = LatPraef::lateralGeometry(QSize(1920, 1080), 9, 7, 35);
+    EXPECT_EQ(numbers.imageWidth, 1152);
+    EXPECT_EQ(numbers.imageHeight, 820);
+    EXPECT_EQ(QPoint(numbers.imageLeft, numbers.imageTop), QPoint(384, 130));
+    EXPECT_EQ(numbers.barBase, 815);
+    EXPECT_EQ(numbers.boxSize, 54);
+    EXPECT_EQ(numbers.boxPitch, 59);
+    EXPECT_EQ(numbers.boxLeft(0), 41);
+    EXPECT_EQ(numbers.boxTop(0), 41);
+    EXPECT_EQ(numbers.boxLeft(8), 513);
+    EXPECT_EQ(numbers.rowBarSpan, 184);
+    EXPECT_EQ(numbers.columnBarSpan, 302);
+
+    const LatPraef::LateralGeometry pictures = LatPraef::lateralGeometry(QSize(1920, 1080), 7, 5, 35);
+    EXPECT_EQ(pictures.boxSize, 74);
+    EXPECT_EQ(pictures.boxLeft(0), 21);
+    EXPECT_EQ(pictures.boxTop(0), 21);
+    EXPECT_EQ(pictures.rowBarSpan, 162);
+    EXPECT_EQ(pictures.columnBarSpan, 320);
+    // The longest bars start one gap of a box after the last box.
+    EXPECT_EQ(pictures.barBase - pictures.rowBarSpan, 100 + 7 * 79);
+    EXPECT_EQ(pictures.barBase - pictures.columnBarSpan, 100 + 5 * 79);
+}
+
+TEST(LateralGeometry, ScreensWhereTheDrawingRunsOffThePicture)
+{
+    // Bars end at the height-derived base, 2 px beyond the 768 px wide picture.
+    const LatPraef::LateralGeometry square = LatPraef::lateralGeometry(QSize(1280, 1024), 9, 7, 35);
+    EXPECT_EQ(square.imageWidth, 768);
+    EXPECT_EQ(square.imageHeight, 775);
+    EXPECT_EQ(square.barBase, 770);
+
+    const LatPraef::LateralGeometry wide = LatPraef::lateralGeometry(QSize(2560, 1440), 7, 5, 35);
+    EXPECT_EQ(wide.imageHeight, 1108);
+    EXPECT_EQ(wide.boxSize, 100);
+    EXPECT_EQ(wide.boxLeft(0), -5);
+    EXPECT_EQ(wide.boxTop(0), -5);
+}
+
+TEST(LateralGeometry, RowBarsRoundColumnBarsTruncate)
+{
+    EXPECT_EQ(LatPraef::rowBarLength(2.5, 2.5, 184), 184);
+    EXPECT_EQ(LatPraef::columnBarLength(2.5, 2.5, 302), 302);
+    EXPECT_EQ(LatPraef::rowBarLength(1.0, 3.0, 302), 101);      // 100.67
+    EXPECT_EQ(LatPraef::columnBarLength(1.0, 3.0, 302), 100);
+    EXPECT_EQ(LatPraef::rowBarLength(1.0, 4.0, 162), 40);       // 40.5 to the even neighbour
+    EXPECT_EQ(LatPraef::rowBarLength(0.0, 2.0, 184), 0);
+    EXPECT_EQ(LatPraef::rowBarLength(0.0, 0.0, 184), 0);        // no times at all: no bars
+    EXPECT_EQ(LatPraef::columnBarLength(0.0, 0.0, 302), 0);
+}
+
+TEST(LateralGeometry, LabelsGoInsideOnlyStrictlyLongerBars)
+{
+    // Row bars end at the base 815; the label needs 30.
+    EXPECT_EQ(LatPraef::rowLabelPosition(785, 41, 815, 30), QPoint(790, 51));   // exactly as long: outside
+    EXPECT_EQ(LatPraef::rowLabelPosition(784, 41, 815, 30), QPoint(785, 51));   // one longer: inside
+    EXPECT_EQ(LatPraef::rowLabelPosition(815, 41, 815, 30), QPoint(820, 51));   // no bar
+    // Column bars: text 13 high, so 18 is the length that still puts it outside.
+    EXPECT_EQ(LatPraef::columnLabelPosition(41, 797, 815, 13), QPoint(51, 817));
+    EXPECT_EQ(LatPraef::columnLabelPosition(41, 796, 815, 13), QPoint(51, 795));
+}
+
+// ---------------------------------------------------------------- the two windows
+
+namespace {
+
+// Runs each step once its window is the active modal window and has been activated, so that a test can act inside
+// the windows' exec(). A step that opens a modal window itself must post that action.
+class ModalSteps {
+public:
+    ModalSteps()
+    {
+        timer.setInterval(5);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (steps.empty() || QApplication::activeModalWidget() != steps.front().first)
+                return;
+            // Without a window manager nobody hands the activation back after a window closes.
+            if (!steps.front().first->isActiveWindow()) {
+                steps.front().first->activateWindow();
+                return;
+            }
+            const auto step = steps.front().second;
+            steps.pop_front();
+            step();
+        });
+        timer.start();
+    }
+    void then(QWidget *modal, std::function<void()> step) { steps.emplace_back(modal, std::move(step)); }
+    bool allRun() const { return steps.empty(); }
+
+private:
+    std::deque<std::pair<QWidget *, std::function<void()>>> steps;
+    QTimer timer;
+};
+
+void activate(QWidget *window)
+{
+    QEvent activation(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(window, &activation);
+}
+
+// Counts how often a window is shown.
+class ShowCounter : public QObject {
+public:
+    int shown = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        shown += event->type() == QEvent::Show;
+        return false;
+    }
+};
+
+int redPixelsAround(const QImage &image, QPointF point)
+{
+    int red = 0;
+    for (int y = int(point.y()) - 3; y <= int(point.y()) + 3; ++y)
+        for (int x = int(point.x()) - 3; x <= int(point.x()) + 3; ++x)
+            red += pixel(image, x, y) == 0xff0000;
+    return red;
+}
+
+} // namespace
+
+class ResultsWindows : public ProgramTest {
+protected:
+    void SetUp() override { start(QSize(1920, 1080)); }
+
+    // Plays the task to its end; the hits come 0.3 s to 2.1 s apart.
+    void playTask(bool numbers)
+    {
+        QPushButton *button = numbers ? form().ladenBB_2 : form().ladenBB_1;
+        click(button);
+        for (int n = 0; form().ctrlPanel->isHidden(); ++n) {
+            os().tick += 300 * (n % 7 + 1);
+            click(targetCell());
+        }
+        ASSERT_EQ(button->property("tag").toInt(), 1);
+    }
+    QPushButton *resultsButton() { return numbersMode ? form().ladenBB_2 : form().ladenBB_1; }
+
+    // Every cell but the centre gets `t`; lines can then be set apart.
+    void setAllTimes(double t)
+    {
+        for (int row = 0; row < gridRows; ++row)
+            for (int column = 0; column < gridColumns; ++column)
+                cellAt(column, row)->searchTime = column == centreColumn && row == centreRow ? 0.0 : t;
+    }
+
+    Tdatenbetrachter &viewer() { return *datenbetrachter; }
+    TlpForm &lateral() { return *lpForm; }
+    QImage lateralPicture() { return lateral().grafIma->picture(); }
+    QXYSeries *marks()
+    {
+        for (QAbstractSeries *series : viewer().Chart1->chart()->series())
+            if (series != viewer().Series1)
+                return static_cast<QXYSeries *>(series);
+        return nullptr;
+    }
+    QColor pointColour(QXYSeries *series, int index)
+    {
+        return series->pointConfiguration(index).value(QXYSeries::PointConfiguration::Color).value<QColor>();
+    }
+    // Shown as the results button shows it, without the modal loop.
+    void showViewer()
+    {
+        viewer().show();
+        activate(&viewer());
+        QApplication::processEvents();
+    }
+
+    BoxAnswerer boxes;
+    ModalSteps steps;
+};
+
+class ChartSeries : public ResultsWindows, public testing::WithParamInterface<bool> {};
+
+TEST_P(ChartSeries, OnePointPerPositionInReadingOrderWithoutTheCentre)
+{
+    const bool numbers = GetParam();
+    playTask(numbers);
+    showViewer();
+
+    const QList<QPointF> points = viewer().Series1->points();
+    ASSERT_EQ(points.size(), numbers ? 62 : 34);
+    for (int k = 0; k < points.size(); ++k) {
+        const int i = k < centreIndex ? k : k + 1;   // linear index of the k-th point
+        EXPECT_EQ(points[k].x(), k + 1);
+        EXPECT_EQ(points[k].y(), cellAt(i % gridColumns, i / gridColumns)->searchTime) << "point " << k;
+    }
+    // Around the centre (Numbers 31, Pictures 17) the numbering closes the gap.
+    const int centre = numbers ? 31 : 17;
+    EXPECT_EQ(points[centre - 1].y(), cellAt((centre - 1) % gridColumns, (centre - 1) / gridColumns)->searchTime);
+    EXPECT_EQ(points[centre - 1].x(), centre);        // the cell before the centre
+    EXPECT_EQ(points[centre].x(), centre + 1);        // the cell right after it
+    EXPECT_EQ(points[centre].y(), cellAt((centre + 1) % gridColumns, (centre + 1) / gridColumns)->searchTime);
+    EXPECT_EQ(marks()->points(), points);
+
+    auto *axisX = static_cast<QValueAxis *>(viewer().Chart1->chart()->axes(Qt::Horizontal).first());
+    EXPECT_EQ(axisX->min(), 1);
+    EXPECT_EQ(axisX->max(), numbers ? 62 : 34);
+    auto *axisY = static_cast<QValueAxis *>(viewer().Chart1->chart()->axes(Qt::Vertical).first());
+    EXPECT_EQ(axisY->min(), 0.3);
+    EXPECT_EQ(axisY->max(), 2.1);
+    EXPECT_TRUE(viewer().Chart1->chart()->title().contains(onChart(numbers ? ": Zahlen suchen,  AM/St.Abw :"
+                                                                           : ": Bilder suchen,  AM/St.Abw :")));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothTasks, ChartSeries, testing::Bool());
+
+TEST_F(ResultsWindows, TitleAndPanelShowTheStatisticsOfTheDay)
+{
+    playTask(true);
+    setAllTimes(0.0);
+    cellAt(0, 0)->searchTime = 1.8;
+    cellAt(5, 3)->searchTime = 2.3;
+    cellAt(8, 6)->searchTime = 2.7;
+    common::todayOverride = QDate(2026, 12, 7);
+    showViewer();
+    EXPECT_EQ(viewer().Chart1->chart()->title(),
+              onChart("Proband  07.12.2026,  Aufgabe: Zahlen suchen,  AM/St.Abw :2,3/0,45"));
+
+    common::todayOverride = QDate(2027, 1, 2);
+    activate(&viewer());
+    EXPECT_EQ(viewer().Chart1->chart()->title(),
+              onChart("Proband  02.01.2027,  Aufgabe: Zahlen suchen,  AM/St.Abw :2,3/0,45"));
+
+    activate(&lateral());
+    EXPECT_EQ(lateral().Panel1->text(), "Durchschnitt / St.Abweichung :2,3 / 0,45");
+}
+
+struct ChartPlace {
+    QSize screen;
+    QRect chart;
+    int rightMargin;
+};
+
+class ChartGeometry : public ResultsWindows, public testing::WithParamInterface<ChartPlace> {
+protected:
+    void SetUp() override { start(GetParam().screen); }
+};
+
+TEST_P(ChartGeometry, FullScreenWithTheChartBelowThePanel)
+{
+    const QSize screen = GetParam().screen;
+    playTask(false);
+    showViewer();
+
+    EXPECT_EQ(viewer().geometry(), QRect(QPoint(0, 0), screen));
+    EXPECT_TRUE(viewer().windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(viewer().windowTitle(), "Datenbetrachter");
+    EXPECT_EQ(viewer().Panel1->geometry(), QRect(0, 0, screen.width(), 41));
+    EXPECT_EQ(viewer().lpButton->geometry(), QRect(9, 5, 151, 29));
+    EXPECT_EQ(viewer().schliessenButton->geometry(), QRect(166, 4, 159, 30));
+    EXPECT_EQ(viewer().lpButton->text(), "Laterale Präferenz");
+    EXPECT_EQ(viewer().schliessenButton->text(), "Betrachter schliessen");
+    EXPECT_EQ(viewer().Chart1->geometry(), GetParam().chart);
+
+    const QChart *chart = viewer().Chart1->chart();
+    EXPECT_EQ(chart->margins(), QMargins(0, 0, GetParam().rightMargin, 0));
+    EXPECT_FALSE(chart->legend()->isVisible());
+    EXPECT_EQ(chart->titleFont().family(), "Tahoma");
+    EXPECT_EQ(chart->titleFont().pixelSize(), 21);
+    EXPECT_EQ(chart->titleBrush().color(), QColor(Qt::black));
+    const QAbstractAxis *axisX = chart->axes(Qt::Horizontal).first();
+    const QAbstractAxis *axisY = chart->axes(Qt::Vertical).first();
+    EXPECT_EQ(axisX->titleText(), "Vorlage Nr.:");
+    EXPECT_EQ(axisY->titleText(), "Suchzeit in Sekunden:");
+    EXPECT_TRUE(axisX->titleFont().bold());
+    EXPECT_EQ(axisY->titleFont().pixelSize(), 13);
+
+    const QImage shot = viewer().grab().toImage();
+    const QRect chartRect = GetParam().chart;
+    EXPECT_EQ(pixel(shot, 20, 500), qRgb(192, 192, 192) & 0xffffff);   // left of the chart
+    EXPECT_EQ(pixel(shot, 500, 50), qRgb(192, 192, 192) & 0xffffff);   // between panel and chart
+    EXPECT_EQ(pixel(shot, chartRect.right() + 5, 500), qRgb(192, 192, 192) & 0xffffff);
+    EXPECT_EQ(pixel(shot, chartRect.left() + 2, chartRect.top() + 2), white);
+    EXPECT_EQ(pixel(shot, chartRect.right() - 2, chartRect.bottom() - 2), white);
+    EXPECT_EQ(QColor(pixel(shot, 500, 20)), viewer().palette().color(QPalette::ToolTipBase));
+}
+
+INSTANTIATE_TEST_SUITE_P(TwoScreens, ChartGeometry,
+                         testing::Values(ChartPlace{QSize(1920, 1080), QRect(35, 61, 1728, 1019), 86},
+                                         ChartPlace{QSize(1366, 768), QRect(35, 61, 1229, 707), 61}));
+
+TEST_F(ResultsWindows, SecondPointIsRedAtEveryActivation)
+{
+    playTask(false);
+    // The points to look at lie inside the plot, where no edge cuts their markers.
+    setAllTimes(1.0);
+    cellAt(6, 4)->searchTime = 3.0;
+    cellAt(5, 4)->searchTime = 0.2;
+    showViewer();
+    activate(&viewer());
+    for (QXYSeries *series : {static_cast<QXYSeries *>(viewer().Series1), marks()})
+        for (int i = 0; i < series->count(); ++i)
+            EXPECT_EQ(pointColour(series, i), i == 1 ? QColor(Qt::red) : QColor(Qt::black)) << i;
+
+    // Red outlines everywhere; only the second triangle is red inside as well.
+    const QImage shot = viewer().Chart1->grab().toImage();
+    QChart *chart = viewer().Chart1->chart();
+    const auto redAt = [&](int i) { return redPixelsAround(shot, chart->mapToPosition(viewer().Series1->at(i))); };
+    for (int i : {2, 3, 10, 20})
+        EXPECT_GE(redAt(i), 8) << i;
+    for (int i : {2, 3, 10, 20})
+        EXPECT_GT(redAt(1), redAt(i) + 2) << i;
+}
+
+TEST_F(ResultsWindows, SchliessenButtonEndsTheProgramWithExitCodeOne)
+{
+    playTask(true);
+    os().calls.clear();
+    steps.then(datenbetrachter, [this] { click(viewer().schliessenButton); });
+    QTimer::singleShot(0, [this] { click(resultsButton()); });
+    const int exitCode = QCoreApplication::exec();
+
+    EXPECT_EQ(exitCode, 1);
+    EXPECT_TRUE(steps.allRun());
+    EXPECT_EQ(os().calls, std::vector<std::string>{"show " + std::to_string(platform::FakeOs::taskbarHandle)});
+    // The main window's close handling did not run.
+    EXPECT_TRUE(form().isVisible());
+    EXPECT_TRUE(tileRects.has_value());
+}
+
+TEST_F(ResultsWindows, LateralWindowOpensOnceAndCloseBReturnsToTheChart)
+{
+    playTask(true);
+    ShowCounter lateralShows;
+    lateral().installEventFilter(&lateralShows);
+    steps.then(datenbetrachter, [this] {
+        QTimer::singleShot(0, [this] { click(viewer().lpButton); });
+        QTimer::singleShot(0, [this] { click(viewer().lpButton); });
+    });
+    steps.then(lpForm, [this] {
+        EXPECT_FALSE(viewer().lpButton->isEnabled());
+        EXPECT_EQ(lateral().windowTitle(), "Durchschnittszeiten");
+        EXPECT_EQ(lateral().closeB->text(), "Schließen");
+        EXPECT_EQ(lateral().frameGeometry().topLeft(), QPoint(0, 0));
+        EXPECT_EQ(lateral().size(), QSize(1920, 1080));
+        EXPECT_EQ(lateral().grafIma->geometry(), QRect(384, 130, 1152, 820));
+        EXPECT_EQ(lateral().CtrlPanel->geometry(), QRect(0, 0, 1920, 35));
+        click(lateral().closeB);
+    });
+    steps.then(datenbetrachter, [this] {
+        EXPECT_EQ(lateral().result(), 1);
+        click(viewer().lpButton);   // disabled for the rest of the run
+        QApplication::processEvents();
+        viewer().reject();
+    });
+    click(resultsButton());
+
+    EXPECT_TRUE(steps.allRun());
+    EXPECT_EQ(lateralShows.shown, 1);
+    EXPECT_FALSE(form().isVisible());   // any other way out of the chart closes the main window
+}
+
+TEST_F(ResultsWindows, TitleBarCloseOfTheLateralWindowReturnsToTheChart)
+{
+    playTask(false);
+    steps.then(datenbetrachter, [this] { QTimer::singleShot(0, [this] { click(viewer().lpButton); }); });
+    steps.then(lpForm, [this] { lateral().close(); });
+    steps.then(datenbetrachter, [this] {
+        EXPECT_FALSE(lateral().isVisible());
+        EXPECT_TRUE(viewer().isVisible());
+        viewer().reject();
+    });
+    click(resultsButton());
+    EXPECT_TRUE(steps.allRun());
+}
+
+TEST_F(ResultsWindows, EscapeLeavesBothResultsWindowsOpen)
+{
+    playTask(true);
+    const std::size_t boxesBefore = boxes.seen.size();
+    const auto pressEscape = [](QWidget *window) {
+        QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : window;
+        QTest::keyClick(target, Qt::Key_Escape);
+        QApplication::processEvents();
+    };
+    steps.then(datenbetrachter, [&] {
+        pressEscape(datenbetrachter);
+        EXPECT_TRUE(viewer().isVisible());
+        QTimer::singleShot(0, [this] { click(viewer().lpButton); });
+    });
+    steps.then(lpForm, [&] {
+        pressEscape(lpForm);
+        EXPECT_TRUE(lateral().isVisible());
+        click(lateral().closeB);
+    });
+    steps.then(datenbetrachter, [&] {
+        pressEscape(datenbetrachter);
+        EXPECT_TRUE(viewer().isVisible());
+        viewer().reject();
+    });
+    click(resultsButton());
+    EXPECT_TRUE(steps.allRun());
+    EXPECT_EQ(boxes.seen.size(), boxesBefore);   // neither the abort box nor an error box
+}
+
+// ---------------------------------------------------------------- the lateral preference picture
+
+namespace {
+
+bool bluish(QRgb p)
+{
+    return qBlue(p) > 150 && qRed(p) < 120 && qGreen(p) < 120;
+}
+
+int bluishPixels(const QImage &image, QRect area)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            n += bluish(image.pixel(x, y));
+    return n;
+}
+
+} // namespace
+
+class LateralPicture : public ResultsWindows {
+protected:
+    // Every time 1.0 but the last column (3.0) and the last row (2.0): the last column
+    // and the last row carry the longest bars.
+    void numbersWithLongestLastLines()
+    {
+        playTask(true);
+        setAllTimes(1.0);
+        for (int row = 0; row < 7; ++row)
+            cellAt(8, row)->searchTime = 3.0;
+        for (int column = 0; column < 8; ++column)
+            cellAt(column, 6)->searchTime = 2.0;
+    }
+};
+
+TEST_F(LateralPicture, NumbersBoardAndBarsAtFullHd)
+{
+    numbersWithLongestLastLines();
+    activate(&lateral());
+    const QImage picture = lateralPicture();
+    ASSERT_EQ(picture.size(), QSize(1152, 820));
+    EXPECT_EQ(lateral().grafIma->geometry(), QRect(384, 130, 1152, 820));
+
+    EXPECT_EQ(pixel(picture, 0, 0), lightGrey);
+    EXPECT_EQ(pixel(picture, 1151, 819), lightGrey);
+    EXPECT_EQ(pixel(picture, 1000, 700), white);   // the bitmap's first brush
+    EXPECT_EQ(pixel(picture, 51, 17), headerBlue);
+
+    // Box of column 0, row 0 from (41, 41) to (95, 95), right and bottom exclusive.
+    EXPECT_EQ(pixel(picture, 41, 41), black);
+    EXPECT_EQ(pixel(picture, 94, 94), black);
+    EXPECT_EQ(pixel(picture, 90, 90), boxGrey);
+    EXPECT_EQ(pixel(picture, 95, 95), white);
+    EXPECT_GT(bluishPixels(picture, QRect(46, 46, 20, 14)), 5);   // its time
+    // The centre's box (column 4, row 3) is drawn like any other.
+    EXPECT_EQ(pixel(picture, 277, 218), black);
+    EXPECT_EQ(pixel(picture, 330, 271), black);
+
+    // Row 6 (2.11) has the longest row bar: 184 px leftwards from the base 815.
+    EXPECT_EQ(pixel(picture, 630, 396), white);
+    EXPECT_EQ(pixel(picture, 631, 396), black);
+    EXPECT_EQ(pixel(picture, 640, 400), barYellow);
+    EXPECT_EQ(pixel(picture, 814, 448), black);
+    EXPECT_EQ(pixel(picture, 815, 448), white);
+    // Row 0 (1.22): Round(1.22 / 2.11 x 184) = 106.
+    EXPECT_EQ(pixel(picture, 708, 42), white);
+    EXPECT_EQ(pixel(picture, 709, 42), black);
+    // Labels inside the bars, at their right ends.
+    EXPECT_GT(bluishPixels(picture, QRect(770, 405, 45, 15)), 5);
+    EXPECT_EQ(bluishPixels(picture, QRect(816, 40, 300, 420)), 0);
+
+    // Column 8 (3.0) has the longest column bar: 302 px up from the base.
+    EXPECT_EQ(pixel(picture, 513, 512), white);
+    EXPECT_EQ(pixel(picture, 513, 513), black);
+    EXPECT_EQ(pixel(picture, 540, 520), barYellow);
+    EXPECT_EQ(pixel(picture, 566, 814), black);
+    EXPECT_GT(bluishPixels(picture, QRect(523, 795, 40, 15)), 5);
+    // Column 0 (1.14): Trunc(1.14 / 3 x 302) = 114, although 114.76 rounds to 115.
+    EXPECT_EQ(pixel(picture, 41, 700), white);
+    EXPECT_EQ(pixel(picture, 41, 701), black);
+}
+
+TEST_F(LateralPicture, RedrawOnReactivationStartsFromTheBarBrush)
+{
+    numbersWithLongestLastLines();
+    activate(&lateral());
+    activate(&lateral());
+    const QImage picture = lateralPicture();
+    EXPECT_EQ(pixel(picture, 1000, 700), barYellow);
+    EXPECT_EQ(pixel(picture, 95, 95), barYellow);
+    EXPECT_EQ(pixel(picture, 0, 0), lightGrey);
+    EXPECT_EQ(pixel(picture, 90, 90), boxGrey);
+    EXPECT_EQ(pixel(picture, 631, 396), black);
+}
+
+TEST_F(LateralPicture, PicturesRowZeroCoversTheFootOfTheHeader)
+{
+    playTask(false);
+    activate(&lateral());
+    const QImage picture = lateralPicture();
+    EXPECT_EQ(pixel(picture, 21, 21), black);
+    EXPECT_EQ(pixel(picture, 60, 25), boxGrey);   // inside the header band, drawn over it
+    int blue = 0;
+    for (int x = 100; x < 400; ++x)
+        blue += pixel(picture, x, 17) == headerBlue;
+    EXPECT_GT(blue, 100);   // the band above the boxes is still there
+}
+
+TEST_F(LateralPicture, EmptyLinesHaveNoBarAndTheirLabelOutside)
+{
+    numbersWithLongestLastLines();
+    for (int column = 0; column < 9; ++column)
+        cellAt(column, 1)->searchTime = 0.0;   // row 1, top 100
+    for (int row = 0; row < 7; ++row)
+        cellAt(2, row)->searchTime = 0.0;      // column 2, left 159
+    const std::size_t boxesBefore = boxes.seen.size();
+    activate(&lateral());
+    const QImage picture = lateralPicture();
+    EXPECT_EQ(boxes.seen.size(), boxesBefore);
+    EXPECT_EQ(pixel(picture, 814, 101), white);   // no row bar
+    EXPECT_EQ(pixel(picture, 814, 42), black);    // row 0's bar
+    EXPECT_EQ(pixel(picture, 159, 814), white);   // no column bar
+    EXPECT_EQ(pixel(picture, 100, 814), black);   // column 1's bar
+    EXPECT_GT(bluishPixels(picture, QRect(820, 110, 40, 15)), 5);   // "0,00" right of the base
+}
+
+TEST_F(LateralPicture, NoPositiveTimeAtAllDrawsNoBarsAndNoError)
+{
+    playTask(true);
+    setAllTimes(0.0);
+    const std::size_t boxesBefore = boxes.seen.size();
+    activate(&lateral());
+    const QImage picture = lateralPicture();
+    EXPECT_EQ(boxes.seen.size(), boxesBefore);
+    EXPECT_EQ(lateral().Panel1->text(), "Durchschnitt / St.Abweichung :0 / 0");
+    EXPECT_EQ(pixel(picture, 41, 41), black);
+    for (int r = 0; r < 7; ++r)
+        EXPECT_EQ(pixel(picture, 814, 42 + r * 59), white) << "row " << r;
+    for (int c = 0; c < 9; ++c)
+        EXPECT_EQ(pixel(picture, 41 + c * 59, 814), white) << "column " << c;
+}
+
+class LateralPictureSquareScreen : public LateralPicture {
+protected:
+    void SetUp() override { start(QSize(1280, 1024)); }
+};
+
+class LateralPictureLargeScreen : public LateralPicture {
+protected:
+    void SetUp() override { start(QSize(2560, 1440)); }
+};
+
+TEST_F(LateralPictureSquareScreen, RowBarsAreCutAtThePicturesRightEdge)
+{
+    numbersWithLongestLastLines();
+    activate(&lateral());
+    const QImage picture = lateralPicture();
+    ASSERT_EQ(picture.size(), QSize(768, 775));
+    EXPECT_EQ(lateral().grafIma->geometry(), QRect(256, 124, 768, 775));
+    // Row 6: from 770 - 166 = 604 to the base 770, two pixels beyond the edge.
+    EXPECT_EQ(pixel(picture, 604, 381), black);
+    EXPECT_EQ(pixel(picture, 767, 381), barYellow);
+    EXPECT_EQ(pixel(picture, 767, 380), black);
+}
+
+TEST_F(LateralPictureLargeScreen, PicturesFirstRowAndColumnAreCut)
+{
+    playTask(false);
+    activate(&lateral());
+    const QImage picture = lateralPicture();
+    ASSERT_EQ(picture.size(), QSize(1536, 1108));
+    // Box of column 0, row 0 from (-5, -5) to (95, 95): its left and top edges are cut.
+    EXPECT_EQ(pixel(picture, 0, 50), boxGrey);
+    EXPECT_EQ(pixel(picture, 50, 0), boxGrey);
+    EXPECT_EQ(pixel(picture, 94, 50), black);
+    EXPECT_EQ(pixel(picture, 50, 94), black);
+    EXPECT_EQ(pixel(picture, 97, 50), white);
+}
