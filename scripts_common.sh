@@ -3,7 +3,7 @@
 TAMRI_PACKAGES=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-charts-dev qt6-qpa-plugins
-  libjpeg62-turbo-dev
+  libjpeg62-turbo-dev zlib1g-dev libx11-dev libxtst-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix
   fonts-wine

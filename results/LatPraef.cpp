@@ -65,12 +65,16 @@ void computeMeanAndDeviation()
     timeDeviation = static_cast<double>(common::Round(s * 100) / 100.0L);
 }
 
-void columnAverage(std::uint8_t c)
+namespace {
+
+// The average of the positive times among `count` cells, the running sum kept in lineAverage.
+template <typename TimeOf>
+void averageLine(int count, TimeOf timeOf)
 {
     lineAverage = 0;
     std::uint8_t m = 0;
-    for (int r = 0; r < TamriUnit::gridRows; ++r) {
-        const double t = timeAt(c, r);
+    for (int i = 0; i < count; ++i) {
+        const double t = timeOf(i);
         if (t > 0) {
             lineAverage = added(lineAverage, t);
             ++m;
@@ -79,18 +83,16 @@ void columnAverage(std::uint8_t c)
     lineAverage = averageOf(lineAverage, m);
 }
 
+} // namespace
+
+void columnAverage(std::uint8_t c)
+{
+    averageLine(TamriUnit::gridRows, [c](int r) { return timeAt(c, r); });
+}
+
 void rowAverage(std::uint8_t r)
 {
-    lineAverage = 0;
-    std::uint8_t m = 0;
-    for (int c = 0; c < TamriUnit::gridColumns; ++c) {
-        const double t = timeAt(c, r);
-        if (t > 0) {
-            lineAverage = added(lineAverage, t);
-            ++m;
-        }
-    }
-    lineAverage = averageOf(lineAverage, m);
+    averageLine(TamriUnit::gridColumns, [r](int c) { return timeAt(c, r); });
 }
 
 void computeLineAverages()

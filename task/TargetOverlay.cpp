@@ -8,7 +8,6 @@ TargetOverlay::TargetOverlay(QWidget *parent)
     : QWidget(parent)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    setAttribute(Qt::WA_NoSystemBackground);
 }
 
 void TargetOverlay::paintEvent(QPaintEvent *)

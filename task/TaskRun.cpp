@@ -99,6 +99,8 @@ void TtamriForm::presentTarget(std::uint8_t k)
             painter.setCompositionMode(QPainter::CompositionMode_Source);
             painter.drawImage(cellRect.topLeft(), target->picture(), cellRect);
             painter.end();
+            // The window's repaint draws only what is marked dirty.
+            cells[centreColumn][centreRow]->update();
             drawTargetFrame();
             targetColumn = static_cast<std::uint16_t>(target->column);
             targetRow = static_cast<std::uint16_t>(target->row);

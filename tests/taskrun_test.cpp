@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 using namespace testsupport;
@@ -368,4 +369,19 @@ TEST_F(TaskRun, ResultsButtonShowsTheResultsModallyThenClosesTheMainWindow)
     EXPECT_TRUE(shownModally);
     EXPECT_FALSE(form().isVisible());
     EXPECT_EQ(os().calls.back(), "show " + std::to_string(platform::FakeOs::taskbarHandle));
+}
+
+// What reaches the screen, not only the cells' own pictures: the window system's copy of
+// the window must show each new target in the centre cell.
+TEST_F(TaskRun, EachNewTargetReachesTheScreen)
+{
+    startTask(form().ladenBB_2);
+    for (int hit = 0; hit < 5; ++hit) {
+        click(targetCell());
+        QApplication::processEvents();
+        const QPoint centre = cellAt(centreColumn, centreRow)->pos();
+        const QImage onScreen = form().screen()->grabWindow(form().winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage expected = targetCell()->picture().copy(0, 0, 70, 70);
+        EXPECT_EQ(onScreen.copy(QRect(centre, QSize(70, 70))), expected) << "after hit " << hit;
+    }
 }
