@@ -3,8 +3,18 @@
 #include <QColor>
 #include <QPainter>
 #include <QString>
+#include <QWidget>
 
 namespace common {
+
+// Gives a window or panel an opaque background of its own in `colour`.
+inline void setBackground(QWidget *widget, const QColor &colour)
+{
+    widget->setAutoFillBackground(true);
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+}
 
 // Text with its top-left corner at `topLeft`, on an opaque background of `brush`, in the
 // painter's current font and pen colour (the way the board and results draw their text).

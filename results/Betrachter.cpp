@@ -1,6 +1,7 @@
 #include "results/Betrachter.h"
 
 #include "common/Application.h"
+#include "common/Drawing.h"
 #include "common/Formats.h"
 #include "common/Rounding.h"
 #include "results/LatPraef.h"
@@ -37,16 +38,10 @@ Tdatenbetrachter::Tdatenbetrachter(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
 {
     setWindowTitle(QStringLiteral("Datenbetrachter"));
-    setAutoFillBackground(true);
-    QPalette background = palette();
-    background.setColor(QPalette::Window, QColor(silver));
-    setPalette(background);
+    common::setBackground(this, QColor(silver));
 
     Panel1 = new QWidget(this);
-    Panel1->setAutoFillBackground(true);
-    QPalette panelPalette = Panel1->palette();
-    panelPalette.setColor(QPalette::Window, panelPalette.color(QPalette::ToolTipBase));
-    Panel1->setPalette(panelPalette);
+    common::setBackground(Panel1, Panel1->palette().color(QPalette::ToolTipBase));
     lpButton = panelButton(Panel1, 9, 5, 151, 29);
     schliessenButton = panelButton(Panel1, 166, 4, 159, 30);
 

@@ -230,16 +230,10 @@ TlpForm::TlpForm(QWidget *parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Durchschnittszeiten"));
-    setAutoFillBackground(true);
-    QPalette background = palette();
-    background.setColor(QPalette::Window, QColor(silver));
-    setPalette(background);
+    common::setBackground(this, QColor(silver));
 
     CtrlPanel = new QWidget(this);
-    CtrlPanel->setAutoFillBackground(true);
-    QPalette panelPalette = CtrlPanel->palette();
-    panelPalette.setColor(QPalette::Window, QColor(aqua));
-    CtrlPanel->setPalette(panelPalette);
+    common::setBackground(CtrlPanel, QColor(aqua));
 
     QPalette blueText;
     blueText.setColor(QPalette::WindowText, QColor(blue));

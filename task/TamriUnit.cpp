@@ -1,6 +1,7 @@
 #include "task/TamriUnit.h"
 
 #include "common/Application.h"
+#include "common/Drawing.h"
 #include "common/Formats.h"
 #include "common/MessageBoxes.h"
 #include "platform/DesktopGuard.h"
@@ -106,13 +107,9 @@ TtamriForm::TtamriForm(QWidget *parent)
     setWindowIcon(StimulusMaterial::programIcon());
     setFont(common::msSansSerif(11));
     setFocusPolicy(Qt::StrongFocus);
-    setAutoFillBackground(true);
 
     ctrlPanel = new QWidget(this);
-    ctrlPanel->setAutoFillBackground(true);
-    QPalette panelPalette = ctrlPanel->palette();
-    panelPalette.setColor(QPalette::Window, QColor(silver));
-    ctrlPanel->setPalette(panelPalette);
+    common::setBackground(ctrlPanel, QColor(silver));
     ctrlPanel->hide();
 
     const auto button = [this](int left, int top, int width, int height, int tag) {
@@ -179,9 +176,7 @@ void TtamriForm::setFullScreen(QRgb colour)
     ctrlPanel->setGeometry(0, 0, screen.width(), 33);
     Label1->setGeometry(screen.width() - Label1->sizeHint().width(), 0, Label1->sizeHint().width(), 33);
     overlay->setGeometry(rect());
-    QPalette background = palette();
-    background.setColor(QPalette::Window, QColor(colour));
-    setPalette(background);
+    common::setBackground(this, QColor(colour));
     overlay->frame.reset();
 }
 
