@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
-# Proves the README's commands on a freshly installed Debian 12: a minimal bookworm system in
+# Proves the README's commands on a freshly installed Debian 12. A minimal bookworm system in
 # a scratch folder gets a clean clone of this repository and runs CI there (`bash .ci/run`,
-# CI=true, no stdin, an almost empty environment), then `./run.sh` must reach the start
-# screen. Run it after any change to the package list, a find_package, or what a test starts.
+# CI=true, no stdin, an almost empty environment); then `./run.sh` must reach the start
+# screen, and the package that `./package.sh` makes there must install with apt on a second
+# fresh system without any build tools, start, and leave nothing behind when removed.
+# Run it after any change to the package list, a find_package, or what a test starts.
 #
 # Usage (as root): tests/fresh_machine.sh
-# Exits with CI's exit code (or 1 when CI passed but run.sh did not reach the start screen).
+# Exits with CI's exit code, or 1 when CI passed but a later check failed.
 # The bare system is cached as a tarball in ${TMPDIR:-/tmp}/tamri-fresh-machine; delete that
 # folder to start from a new debootstrap. Nothing outside the scratch folder and the cache is
 # written, and every mount is undone on every way out.
 set -euo pipefail
+# Read whole before it runs, so that editing the file meanwhile cannot change a running check.
+{
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "tests/fresh_machine.sh needs root (debootstrap, chroot and mounts): run it as root or with sudo." >&2
@@ -26,28 +30,28 @@ tarball=$cache/bookworm-minbase-amd64.tar.gz
 log=$cache/last-run.log
 mkdir -p "$cache"
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/tamri-fresh.XXXXXX")
-root=$scratch/root
-mkdir -p "$root"
+build_system=$scratch/build-system
+user_system=$scratch/user-system
 
 mounted_below() { # every mount point at or below $1, deepest first
   awk -v top="$1" '$5 == top || index($5, top "/") == 1 { print $5 }' /proc/self/mountinfo | sort -r
 }
 processes_inside() {
-  local pid
+  local pid root
   for pid in /proc/[0-9]*; do
-    [ "$(readlink "$pid/root" 2>/dev/null)" = "$root" ] && echo "${pid#/proc/}"
+    root=$(readlink "$pid/root" 2>/dev/null) || continue
+    case "$root" in "$scratch"/*) echo "${pid#/proc/}" ;; esac
   done
   return 0
 }
 cleanup() {
-  local status=$? pids
+  local status=$? pids point
   trap - EXIT INT TERM HUP
   pids=$(processes_inside)
   [ -n "$pids" ] && kill -9 $pids 2>/dev/null
-  local point
-  for point in $(mounted_below "$root"); do umount -l "$point" || true; done
-  if [ -n "$(mounted_below "$root")" ]; then
-    echo "Still mounted below $root; left in place: $scratch" >&2
+  for point in $(mounted_below "$scratch"); do umount -l "$point" || true; done
+  if [ -n "$(mounted_below "$scratch")" ]; then
+    echo "Still mounted below $scratch; left in place." >&2
   else
     rm -rf --one-file-system "$scratch"
   fi
@@ -57,72 +61,120 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM HUP
 
-# Runs a command as root inside the system, with nothing of this shell's environment.
-inside() {
-  chroot "$root" /usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    HOME=/root CI=true "$@" </dev/null &
+# Runs a command as root inside a system, with nothing of this shell's environment.
+inside() { # system command...
+  local system=$1
+  shift
+  chroot "$system" /usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+    HOME=/root CI=true DEBIAN_FRONTEND=noninteractive "$@" </dev/null &
   local child=$!
   # Waiting in the background lets a signal reach the traps at once.
   wait "$child"
 }
 
-if [ -f "$tarball" ]; then
-  echo "== a fresh Debian 12 (minbase) from $tarball"
-  tar -C "$root" -xzf "$tarball"
-else
-  echo "== debootstrap --variant=minbase bookworm"
-  debootstrap --variant=minbase bookworm "$root" http://deb.debian.org/debian
-  # As a real installation has them: the point releases' updates and the security archive.
-  cat >"$root/etc/apt/sources.list" <<'EOF'
+new_system() { # folder
+  mkdir -p "$1"
+  if [ ! -f "$tarball" ]; then
+    echo "== debootstrap --variant=minbase bookworm"
+    debootstrap --variant=minbase bookworm "$1" http://deb.debian.org/debian
+    # As a real installation has them: the point releases' updates and the security archive.
+    cat >"$1/etc/apt/sources.list" <<'EOF'
 deb http://deb.debian.org/debian bookworm main
 deb http://deb.debian.org/debian bookworm-updates main
 deb http://deb.debian.org/debian-security bookworm-security main
 EOF
-  rm -rf "$root"/var/cache/apt/archives/*.deb "$root"/var/lib/apt/lists/*
-  tar -C "$root" -czf "$tarball.part" . && mv "$tarball.part" "$tarball"
-fi
+    rm -rf "$1"/var/cache/apt/archives/*.deb "$1"/var/lib/apt/lists/*
+    tar -C "$1" -czf "$tarball.part" . && mv "$tarball.part" "$tarball"
+  else
+    tar -C "$1" -xzf "$tarball"
+  fi
+  cp -L /etc/resolv.conf "$1/etc/resolv.conf"
+  mount -t proc proc "$1/proc"
+  mount --bind /dev "$1/dev"
+  mount --bind /dev/pts "$1/dev/pts"
+  mount -t sysfs sysfs "$1/sys"
+  mount -t tmpfs tmpfs "$1/tmp"
+}
 
-cp -L /etc/resolv.conf "$root/etc/resolv.conf"
-mount -t proc proc "$root/proc"
-mount --bind /dev "$root/dev"
-mount --bind /dev/pts "$root/dev/pts"
-mount -t sysfs sysfs "$root/sys"
-mount -t tmpfs tmpfs "$root/tmp"
+# Waits for the light yellow start screen on the display, then releases Escape and answers
+# the abort box; the program must then end by itself.
+answer_start_screen='
+  colour=
+  for _ in $(seq 1200); do
+    sleep 0.5
+    colour=$(import -window root -crop 1x1+500+400 -depth 8 txt:- 2>/dev/null | grep -o "#[0-9A-F]\{6\}" | head -n1) || true
+    [ "$colour" = "#FAFAAA" ] && break
+    [ -e /tmp/program-ended ] && break
+  done
+  echo "pixel (500, 400) of the screen: ${colour:-none}"
+  [ "$colour" = "#FAFAAA" ] || exit 1
+  xdotool key Escape; sleep 1; xdotool key Return'
 
-git clone -q "$repo" "$root/root/tamri"
+echo "== a fresh Debian 12 (minbase) for building"
+new_system "$build_system"
+git clone -q "$repo" "$build_system/root/tamri"
 echo "== CI on the fresh system: bash .ci/run (commit $(git -C "$repo" rev-parse --short HEAD))"
 ci=0
-inside bash -c 'cd /root/tamri && bash .ci/run' >"$log" 2>&1 || ci=$?
-tail -n 40 "$log"
+inside "$build_system" bash -c 'cd /root/tamri && bash .ci/run' >"$log" 2>&1 || ci=$?
+tail -n 30 "$log"
+echo "CI exit code on the fresh system: $ci"
+[ "$ci" -eq 0 ] || exit "$ci"
 
-started=1
-if [ "$ci" -eq 0 ]; then
-  echo "== ./run.sh on the same system, under Xvfb"
-  started=0
-  inside bash -c '
-    cd /root/tamri
-    export DISPLAY=:77 XDG_RUNTIME_DIR=$(mktemp -d)
-    Xvfb :77 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    ./run.sh >/tmp/run.log 2>&1 &
-    program=$!
-    colour=
-    for _ in $(seq 1200); do
-      sleep 0.5
-      kill -0 $program 2>/dev/null || break
-      colour=$(import -display :77 -window root -crop 1x1+500+400 txt:- 2>/dev/null | grep -o "#[0-9A-F]\{6\}" | head -n1) || true
-      [ "$colour" = "#FAFAAA" ] && break
-    done
-    echo "pixel (500, 400) of the screen: ${colour:-none}"
-    [ "$colour" = "#FAFAAA" ] || { tail -n 20 /tmp/run.log; exit 1; }
-    xdotool key Escape; sleep 1; xdotool key Return
-    rc=0; wait $program || rc=$?
-    echo "run.sh: start screen reached, Escape and Return end it with exit code $rc"
-    [ "$rc" = 0 ]' 2>&1 || started=$?
+checks=0
+check_failed() { echo "FAIL: $*"; checks=$((checks + 1)); }
+
+echo "== ./run.sh on the same system, under Xvfb"
+inside "$build_system" bash -c '
+  cd /root/tamri
+  export DISPLAY=:77 XDG_RUNTIME_DIR=$(mktemp -d)
+  Xvfb :77 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  { ./run.sh >/tmp/run.log 2>&1; echo $? >/tmp/program-ended; } &
+  '"$answer_start_screen"' || { tail -n 20 /tmp/run.log; exit 1; }
+  for _ in $(seq 100); do [ -s /tmp/program-ended ] && break; sleep 0.1; done
+  echo "run.sh ended with exit code $(cat /tmp/program-ended 2>/dev/null || echo "none: still running")"
+  [ "$(cat /tmp/program-ended 2>/dev/null)" = 0 ]' || check_failed "./run.sh did not show the start screen and end with exit code 0"
+
+echo "== ./package.sh on the same system"
+inside "$build_system" bash -c 'cd /root/tamri && ./package.sh >/tmp/package.log 2>&1 || { tail -n 30 /tmp/package.log; exit 1; }
+  changed=$(git status --porcelain --ignored=no)
+  [ -z "$changed" ] || { echo "the source tree changed: $changed"; exit 1; }' || check_failed "./package.sh"
+deb=$(ls "$build_system"/root/tamri/tamri_*_amd64.deb 2>/dev/null | head -n1)
+
+if [ -n "$deb" ]; then
+  echo "== $(basename "$deb") on a second fresh system, with apt and nothing else"
+  new_system "$user_system"
+  cp "$deb" "$user_system/root/"
+  inside "$user_system" bash -c 'apt-get update -qq && apt-get install -y -qq --no-install-recommends ./root/tamri_*_amd64.deb' \
+    >"$cache/install.log" 2>&1 || { tail -n 20 "$cache/install.log"; check_failed "apt-get install ./$(basename "$deb")"; }
+  for tool in cc c++ cmake make; do
+    inside "$user_system" sh -c "! command -v $tool" >/dev/null || check_failed "the user's system has $tool"
+  done
+  # The screen comes from the build system's Xvfb, so the user's system gets no X tools of its own.
+  mkdir -p "$user_system/tmp/.X11-unix" "$build_system/tmp/.X11-unix"
+  mount --bind "$build_system/tmp/.X11-unix" "$user_system/tmp/.X11-unix"
+  inside "$build_system" bash -c 'Xvfb :78 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 & sleep 1' || true
+  rm -f "$build_system/tmp/program-ended"
+  { inside "$user_system" env DISPLAY=:78 XDG_RUNTIME_DIR=/tmp /usr/bin/tamri >"$cache/tamri.log" 2>&1
+    echo $? >"$build_system/tmp/program-ended"; } &
+  inside "$build_system" env DISPLAY=:78 bash -c "$answer_start_screen" || check_failed "/usr/bin/tamri did not show the start screen"
+  for _ in $(seq 100); do [ -s "$build_system/tmp/program-ended" ] && break; sleep 0.1; done
+  installed_rc=$(cat "$build_system/tmp/program-ended" 2>/dev/null || echo "none: still running")
+  echo "/usr/bin/tamri ended with exit code $installed_rc"
+  [ "$installed_rc" = 0 ] || { cat "$cache/tamri.log"; check_failed "/usr/bin/tamri did not end with exit code 0"; }
+
+  inside "$user_system" apt-get remove -y -qq tamri >/dev/null 2>&1 || check_failed "apt-get remove tamri"
+  for path in $(dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ { print substr($6, 2) }'); do
+    [ ! -e "$user_system$path" ] || check_failed "left behind after apt remove: $path"
+  done
+  [ ! -e "$user_system/usr/share/doc/tamri" ] || check_failed "left behind after apt remove: /usr/share/doc/tamri"
+  echo "apt remove tamri: checked"
+else
+  check_failed "no package was made"
 fi
 
-echo "== summary (full log: $log)"
+echo "== summary (full CI log: $log)"
 grep -E 'tests passed|tests failed|Total Test time|end-to-end passed|end-to-end failures' "$log" || true
-echo "CI exit code on the fresh system: $ci"
-[ "$ci" -ne 0 ] && exit "$ci"
-[ "$started" -eq 0 ] || { echo "run.sh did not reach the start screen"; exit 1; }
+[ "$checks" -eq 0 ] || { echo "CI passed, but $checks later checks failed"; exit 1; }
 echo "fresh machine check passed"
+exit
+}

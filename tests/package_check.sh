@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Packs the build as a Debian package and checks it as a user's package manager and
+# Debian's own checkers would see it: the fields, exactly the files it installs, the
+# desktop entry, and lintian without errors.
+# Usage: package_check.sh path/to/build
+set -euo pipefail
+build=$(cd "$1" && pwd)
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+(cd "$scratch" && cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/out" >"$scratch/cpack.log" 2>&1) ||
+  { cat "$scratch/cpack.log"; echo "FAIL: cpack -G DEB"; exit 1; }
+version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
+deb=$scratch/out/tamri_${version}_amd64.deb
+[ -f "$deb" ] || { ls "$scratch/out"; echo "FAIL: no tamri_${version}_amd64.deb"; exit 1; }
+
+field() { dpkg-deb --field "$deb" "$1"; }
+[ "$(field Package)" = tamri ] || fail "Package is '$(field Package)'"
+[ "$(field Architecture)" = amd64 ] || fail "Architecture is '$(field Architecture)'"
+depends=$(field Depends)
+# From the libraries the program links (dpkg-shlibdeps), and what it loads at run time.
+for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6charts6 libjpeg62-turbo \
+  qt6-qpa-plugins fonts-wine; do
+  [[ ", $depends," == *", $package "* || ", $depends," == *", $package,"* ]] || fail "Depends lacks $package: $depends"
+done
+
+expected=$(printf '%s\n' ./usr/bin/tamri ./usr/share/applications/tamri.desktop \
+  ./usr/share/doc/tamri/changelog.gz ./usr/share/doc/tamri/copyright ./usr/share/man/man1/tamri.1.gz \
+  ./usr/share/icons/hicolor/32x32/apps/tamri.png | sort)
+files=$(dpkg-deb --contents "$deb" | grep -v '^d' | awk '{ print $6 }' | sort)
+[ "$files" = "$expected" ] || fail "the package holds other files than expected:$(diff <(echo "$expected") <(echo "$files") | sed 's/^/  /')"
+dpkg-deb --contents "$deb" | awk '$2 != "root/root" { print "FAIL: not owned by root: " $0; bad = 1 } END { exit bad }' ||
+  failures=$((failures + 1))
+
+dpkg-deb -x "$deb" "$scratch/root"
+[ -x "$scratch/root/usr/bin/tamri" ] || fail "/usr/bin/tamri is not executable"
+grep -qx 'Exec=tamri' "$scratch/root/usr/share/applications/tamri.desktop" || fail "the desktop entry does not start tamri"
+desktop-file-validate "$scratch/root/usr/share/applications/tamri.desktop" || fail "desktop-file-validate"
+zcat "$scratch/root/usr/share/doc/tamri/changelog.gz" | head -n1 | grep -q "^tamri ($version)" ||
+  fail "the changelog's first entry is not version $version"
+
+# lintian refuses nothing for being run as root, but says so on every line of stderr.
+lintian --no-tag-display-limit "$deb" >"$scratch/lintian.log" 2>/dev/null || true
+cat "$scratch/lintian.log"
+grep -q '^E: ' "$scratch/lintian.log" && fail "lintian reports errors"
+
+[ "$failures" -eq 0 ] && echo "package check passed: $(basename "$deb")" || { echo "$failures package check failures"; exit 1; }
