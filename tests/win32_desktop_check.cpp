@@ -278,26 +278,30 @@ void checkForegroundRequest(platform::Os &os)
     check(GetForegroundWindow() == elsewhere.window, "another thread's window is in front before the request");
 
     const DWORD self = GetCurrentThreadId();
+    const auto expectCalls = [&](const char *raise, const std::string &what) {
+        const std::vector<std::string> expected{attachCall(elsewhere.threadId, self, TRUE), raise,
+                                                attachCall(elsewhere.threadId, self, FALSE)};
+        check(calls == expected, what);
+        if (calls != expected)
+            for (const std::string &call : calls)
+                std::printf("  called %s\n", call.c_str());
+    };
     calls.clear();
     os.bringToFront(reinterpret_cast<platform::WindowHandle>(own));
     pumpMessages(200);
     check(GetForegroundWindow() == own, "the foreground request brings the window to the front");
-    check(calls == std::vector<std::string>{attachCall(elsewhere.threadId, self, TRUE), "SetForegroundWindow: raised",
-                                            attachCall(elsewhere.threadId, self, FALSE)},
-          "the foreground thread's input is attached for the raise and detached after it");
+    expectCalls("SetForegroundWindow: raised",
+                "the foreground thread's input is attached for the raise and detached after it");
 
     SetForegroundWindow(elsewhere.window);
     pumpMessages(200);
     HWND gone = createWindow(L"gone");
     DestroyWindow(gone);
     calls.clear();
+    // Where the foreground ends up after a refused raise is Wine's own affair (it loses it when
+    // the threads are detached); only the calls are looked at.
     os.bringToFront(reinterpret_cast<platform::WindowHandle>(gone));
-    pumpMessages(200);
-    check(calls == std::vector<std::string>{attachCall(elsewhere.threadId, self, TRUE), "SetForegroundWindow: refused",
-                                            attachCall(elsewhere.threadId, self, FALSE)},
-          "the input is attached and detached again also when the raise is refused");
-    for (const std::string &call : calls)
-        std::printf("  %s\n", call.c_str());
+    expectCalls("SetForegroundWindow: refused", "the input is attached and detached again also when the raise is refused");
 
     DestroyWindow(own);
     redirect(__imp_AttachThreadInput, realAttachThreadInput);
