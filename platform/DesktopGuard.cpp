@@ -68,9 +68,9 @@ void armDesktopGuard(WindowHandle taskbar)
     if (previous != onTerminate)
         previousTerminate = previous;
 #ifdef _WIN32
-    LPTOP_LEVEL_EXCEPTION_FILTER previousWin32 = SetUnhandledExceptionFilter(onUnhandledException);
-    if (previousWin32 != onUnhandledException)
-        previousFilter = previousWin32;
+    const LPTOP_LEVEL_EXCEPTION_FILTER replaced = SetUnhandledExceptionFilter(onUnhandledException);
+    if (replaced != onUnhandledException)
+        previousFilter = replaced;
 #endif
 }
 

@@ -1,5 +1,6 @@
-// Runs under Wine (or on Windows) and drives the real Win32 desktop layer: the desktop's own
-// taskbar window, the foreground window and the clocks. Exits with 0 when every check holds.
+// Runs under Wine, in a prefix of its own, and drives the real Win32 desktop layer: the
+// desktop's own taskbar window (which it moves and hides, so not on somebody's real desktop),
+// the foreground window and the clocks. Exits with 0 when every check holds.
 // Started with the name of a way to die, it is instead a child that hides the taskbar the
 // way the program does and then dies that way, for the parent to look at the taskbar after.
 #include "platform/DesktopGuard.h"
@@ -144,6 +145,10 @@ void checkHideAndShow(platform::Os &os, HWND taskbar)
     GetWindowRect(taskbar, &after);
     check(IsWindowVisible(taskbar), "showWindow shows it again");
     check(sameRect(before, after), "in its former size and position");
+    // The guard and the normal close may both show it.
+    os.showWindow(reinterpret_cast<platform::WindowHandle>(taskbar));
+    GetWindowRect(taskbar, &after);
+    check(IsWindowVisible(taskbar) && sameRect(before, after), "showing it twice leaves it as it is");
 
     SetLastError(ERROR_SUCCESS);
     os.hideWindow(0);
