@@ -15,13 +15,6 @@ for tool in "$compiler" wine wineserver Xvfb; do
   }
 done
 
-exe=$out/win32_desktop_check.exe
-"$compiler" -std=c++20 -Wall -Wextra -Wpedantic -Werror -O1 -I"$source_dir" \
-  "$source_dir/platform/Os.cpp" "$source_dir/platform/DesktopGuard.cpp" "$source_dir/platform/Win32Os.cpp" \
-  "$source_dir/tests/win32_desktop_check.cpp" \
-  -static -luser32 -o "$exe"
-[ "$(head -c 2 "$exe")" = "MZ" ] || { echo "FAIL: $exe is not a Windows executable"; exit 1; }
-
 work=$(mktemp -d)
 xvfb=
 cleanup() {
@@ -58,8 +51,18 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
 "Managed"="N"
 EOF
-# The first start of a prefix takes about 10 s.
-(cd "$work" && timeout 30 wine reg import settings.reg) >"$work/setup.log" 2>&1 || {
+# The first start of a prefix takes about 10 s; the cross build runs meanwhile.
+(cd "$work" && timeout 30 wine reg import settings.reg) >"$work/setup.log" 2>&1 &
+setup=$!
+
+exe=$out/win32_desktop_check.exe
+"$compiler" -std=c++20 -Wall -Wextra -Wpedantic -Werror -O1 -I"$source_dir" \
+  "$source_dir/platform/Os.cpp" "$source_dir/platform/DesktopGuard.cpp" "$source_dir/platform/Win32Os.cpp" \
+  "$source_dir/tests/win32_desktop_check.cpp" \
+  -static -luser32 -o "$exe"
+[ "$(head -c 2 "$exe")" = "MZ" ] || { echo "FAIL: $exe is not a Windows executable"; exit 1; }
+
+wait "$setup" || {
   cat "$work/setup.log"
   echo "FAIL: Wine could not set up a prefix"
   exit 1
