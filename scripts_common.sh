@@ -6,7 +6,7 @@ TAMRI_PACKAGES=(
   libjpeg62-turbo-dev zlib1g-dev libx11-dev libxtst-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix
-  fonts-wine
+  wine wine64 fonts-wine
   xvfb xauth x11-utils xdotool imagemagick
   dpkg-dev file lintian desktop-file-utils
 )

@@ -5,6 +5,10 @@
 #include <cstdlib>
 #include <exception>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace platform {
 
 namespace {
@@ -40,6 +44,18 @@ extern "C" void onFatalSignal(int signal)
     std::abort();
 }
 
+#ifdef _WIN32
+// An access violation or an integer division by zero raises no signal on Windows; it ends
+// in the unhandled-exception filter. The crash then goes on as it would have without us.
+LPTOP_LEVEL_EXCEPTION_FILTER previousFilter = nullptr;
+
+LONG WINAPI onUnhandledException(EXCEPTION_POINTERS *exception)
+{
+    restoreDesktop();
+    return previousFilter ? previousFilter(exception) : EXCEPTION_CONTINUE_SEARCH;
+}
+#endif
+
 } // namespace
 
 void armDesktopGuard(WindowHandle taskbar)
@@ -51,6 +67,11 @@ void armDesktopGuard(WindowHandle taskbar)
     std::terminate_handler previous = std::set_terminate(onTerminate);
     if (previous != onTerminate)
         previousTerminate = previous;
+#ifdef _WIN32
+    const LPTOP_LEVEL_EXCEPTION_FILTER replaced = SetUnhandledExceptionFilter(onUnhandledException);
+    if (replaced != onUnhandledException)
+        previousFilter = replaced;
+#endif
 }
 
 void disarmDesktopGuard()

@@ -1,0 +1,391 @@
+// Runs under Wine, in a prefix of its own, and drives the real Win32 desktop layer: the
+// desktop's own taskbar window (which it moves and hides, so not on somebody's real desktop),
+// the foreground window and the clocks. Exits with 0 when every check holds.
+// Started with the name of a way to die, it is instead a child that hides the taskbar the
+// way the program does and then dies that way, for the parent to look at the taskbar after.
+#include "platform/DesktopGuard.h"
+#include "platform/NativeOs.h"
+
+#include <windows.h>
+
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <string>
+#include <thread>
+#include <vector>
+
+// The layer calls user32 and kernel32 through the program's import table. Pointing an entry
+// at a recorder shows the real calls with their arguments, without a seam in the layer.
+extern "C" {
+extern decltype(&AttachThreadInput) __imp_AttachThreadInput;
+extern decltype(&SetForegroundWindow) __imp_SetForegroundWindow;
+extern decltype(&QueryPerformanceCounter) __imp_QueryPerformanceCounter;
+}
+
+namespace {
+
+int failures = 0;
+
+void check(bool holds, const std::string &what)
+{
+    std::printf("%s: %s\n", holds ? "ok" : "FAIL", what.c_str());
+    if (!holds)
+        ++failures;
+}
+
+HWND hwnd(platform::WindowHandle window)
+{
+    return reinterpret_cast<HWND>(window);
+}
+
+template <typename Function>
+Function redirect(Function &entry, Function replacement)
+{
+    DWORD protection = 0;
+    VirtualProtect(&entry, sizeof entry, PAGE_READWRITE, &protection);
+    const Function original = entry;
+    entry = replacement;
+    VirtualProtect(&entry, sizeof entry, protection, &protection);
+    return original;
+}
+
+std::vector<std::string> calls;
+decltype(&AttachThreadInput) realAttachThreadInput;
+decltype(&SetForegroundWindow) realSetForegroundWindow;
+
+std::string attachCall(DWORD attaching, DWORD target, BOOL attach)
+{
+    return "AttachThreadInput(" + std::to_string(attaching) + ", " + std::to_string(target) + ", " +
+           (attach ? "TRUE" : "FALSE") + ")";
+}
+
+BOOL WINAPI recordAttachThreadInput(DWORD attaching, DWORD target, BOOL attach)
+{
+    calls.push_back(attachCall(attaching, target, attach));
+    return realAttachThreadInput(attaching, target, attach);
+}
+
+BOOL WINAPI recordSetForegroundWindow(HWND window)
+{
+    const BOOL raised = realSetForegroundWindow(window);
+    calls.push_back(raised ? "SetForegroundWindow: raised" : "SetForegroundWindow: refused");
+    return raised;
+}
+
+std::int64_t counterShift = 0;
+decltype(&QueryPerformanceCounter) realQueryPerformanceCounter;
+
+BOOL WINAPI shiftedQueryPerformanceCounter(LARGE_INTEGER *counter)
+{
+    const BOOL read = realQueryPerformanceCounter(counter);
+    counter->QuadPart += counterShift;
+    return read;
+}
+
+void pumpMessages(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        Sleep(10);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+HWND createWindow(const wchar_t *title)
+{
+    static const ATOM registered = [] {
+        WNDCLASSW description{};
+        description.lpfnWndProc = DefWindowProcW;
+        description.hInstance = GetModuleHandleW(nullptr);
+        description.lpszClassName = L"TamriDesktopCheck";
+        return RegisterClassW(&description);
+    }();
+    (void)registered;
+    return CreateWindowExW(0, L"TamriDesktopCheck", title, WS_OVERLAPPEDWINDOW, 100, 100, 300, 200, nullptr,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+bool sameRect(const RECT &a, const RECT &b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+platform::WindowHandle waitForTaskbar(platform::Os &os)
+{
+    // Windows always has its shell running. Wine starts its desktop process, which owns the
+    // taskbar window, only when a program first asks for the desktop.
+    GetDesktopWindow();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (const platform::WindowHandle taskbar = os.findTaskbar())
+            return taskbar;
+        Sleep(100);
+    }
+    return 0;
+}
+
+void checkHideAndShow(platform::Os &os, HWND taskbar)
+{
+    // Wine keeps its taskbar hidden and without a size; give it those of a Windows taskbar.
+    ShowWindow(taskbar, SW_SHOW);
+    SetWindowPos(taskbar, nullptr, 0, 728, 1024, 40, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT before{};
+    GetWindowRect(taskbar, &before);
+    check(IsWindowVisible(taskbar) && before.bottom - before.top == 40, "the taskbar is set up visible, 40 px high");
+
+    os.hideWindow(reinterpret_cast<platform::WindowHandle>(taskbar));
+    check(!IsWindowVisible(taskbar), "hideWindow hides the taskbar");
+    os.showWindow(reinterpret_cast<platform::WindowHandle>(taskbar));
+    RECT after{};
+    GetWindowRect(taskbar, &after);
+    check(IsWindowVisible(taskbar), "showWindow shows it again");
+    check(sameRect(before, after), "in its former size and position");
+    // The guard and the normal close may both show it.
+    os.showWindow(reinterpret_cast<platform::WindowHandle>(taskbar));
+    GetWindowRect(taskbar, &after);
+    check(IsWindowVisible(taskbar) && sameRect(before, after), "showing it twice leaves it as it is");
+
+    SetLastError(ERROR_SUCCESS);
+    os.hideWindow(0);
+    DWORD error = GetLastError();
+    check(IsWindowVisible(taskbar) && error == ERROR_SUCCESS, "hideWindow with no window does nothing");
+    ShowWindow(taskbar, SW_HIDE);
+    SetLastError(ERROR_SUCCESS);
+    os.showWindow(0);
+    error = GetLastError();
+    check(!IsWindowVisible(taskbar) && error == ERROR_SUCCESS, "showWindow with no window does nothing");
+    ShowWindow(taskbar, SW_SHOW);
+}
+
+constexpr int taskbarNotHidden = 2;
+
+int dieWithTheTaskbarHidden(const std::string &way)
+{
+    const auto os = platform::createNativeOs();
+    platform::install(os.get());
+    const platform::WindowHandle taskbar = os->findTaskbar();
+    os->hideWindow(taskbar);
+    platform::armDesktopGuard(taskbar);
+    if (!taskbar || IsWindowVisible(hwnd(taskbar)))
+        return taskbarNotHidden;
+
+    if (way == "access-violation") {
+        // Wine maps the lowest page, so a null pointer would not fault there.
+        auto *noAccess = static_cast<volatile int *>(VirtualAlloc(nullptr, 4096, MEM_COMMIT, PAGE_NOACCESS));
+        *noAccess = 1;
+    } else if (way == "divide-by-zero") {
+        volatile int dividend = 100;
+        volatile int zero = 0;
+        return dividend / zero;
+    } else if (way == "abort") {
+        std::abort();
+    } else if (way == "terminate") {
+        std::terminate();
+    } else if (way == "sigterm") {
+        std::raise(SIGTERM);
+    } else if (way == "close") {
+        // As the main window's close does; the guard stays armed and must not mind.
+        os->showWindow(taskbar);
+        return 0;
+    }
+    return 99;
+}
+
+DWORD runChild(const char *way)
+{
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string commandLine = std::string("\"") + self + "\" " + way;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return 0xFFFFFFFF;
+    DWORD exitCode = 0xFFFFFFFF;
+    if (WaitForSingleObject(process.hProcess, 5000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &exitCode);
+    else
+        TerminateProcess(process.hProcess, 0xFFFFFFFF);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return exitCode;
+}
+
+void checkTaskbarComesBack(HWND taskbar)
+{
+    struct Way {
+        const char *name;
+        DWORD exitCode;
+    };
+    const Way ways[] = {{"access-violation", EXCEPTION_ACCESS_VIOLATION},
+                        {"divide-by-zero", EXCEPTION_INT_DIVIDE_BY_ZERO},
+                        {"abort", 3},
+                        {"terminate", 3},
+                        {"sigterm", 3},
+                        {"close", 0}};
+    for (const Way &way : ways) {
+        ShowWindow(taskbar, SW_SHOW);
+        const DWORD exitCode = runChild(way.name);
+        char seen[64];
+        std::snprintf(seen, sizeof seen, " (exit code 0x%lX)", exitCode);
+        check(exitCode == way.exitCode, std::string("a child hid the taskbar and ended by ") + way.name + seen);
+        check(IsWindowVisible(taskbar), std::string("the taskbar is back after ") + way.name);
+    }
+}
+
+// A window of another thread holds the foreground, as another program's window would.
+class ForeignForeground {
+public:
+    ForeignForeground()
+    {
+        HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        thread = std::thread([this, ready] {
+            threadId = GetCurrentThreadId();
+            window = createWindow(L"elsewhere");
+            ShowWindow(window, SW_SHOW);
+            SetForegroundWindow(window);
+            SetEvent(ready);
+            MSG message;
+            while (GetMessageW(&message, nullptr, 0, 0) > 0)
+                DispatchMessageW(&message);
+            DestroyWindow(window);
+        });
+        WaitForSingleObject(ready, 10000);
+        CloseHandle(ready);
+    }
+    ~ForeignForeground()
+    {
+        PostThreadMessageW(threadId, WM_QUIT, 0, 0);
+        thread.join();
+    }
+
+    HWND window = nullptr;
+    DWORD threadId = 0;
+
+private:
+    std::thread thread;
+};
+
+void checkForegroundRequest(platform::Os &os)
+{
+    realAttachThreadInput = redirect(__imp_AttachThreadInput, &recordAttachThreadInput);
+    realSetForegroundWindow = redirect(__imp_SetForegroundWindow, &recordSetForegroundWindow);
+
+    ForeignForeground elsewhere;
+    HWND own = createWindow(L"own");
+    ShowWindow(own, SW_SHOWNOACTIVATE);
+    pumpMessages(200);
+    check(GetForegroundWindow() == elsewhere.window, "another thread's window is in front before the request");
+
+    const DWORD self = GetCurrentThreadId();
+    const auto expectCalls = [&](const char *raise, const std::string &what) {
+        const std::vector<std::string> expected{attachCall(elsewhere.threadId, self, TRUE), raise,
+                                                attachCall(elsewhere.threadId, self, FALSE)};
+        check(calls == expected, what);
+        if (calls != expected)
+            for (const std::string &call : calls)
+                std::printf("  called %s\n", call.c_str());
+    };
+    calls.clear();
+    os.bringToFront(reinterpret_cast<platform::WindowHandle>(own));
+    pumpMessages(200);
+    check(GetForegroundWindow() == own, "the foreground request brings the window to the front");
+    expectCalls("SetForegroundWindow: raised",
+                "the foreground thread's input is attached for the raise and detached after it");
+
+    SetForegroundWindow(elsewhere.window);
+    pumpMessages(200);
+    HWND gone = createWindow(L"gone");
+    DestroyWindow(gone);
+    calls.clear();
+    // Where the foreground ends up after a refused raise is Wine's own affair (it loses it when
+    // the threads are detached); only the calls are looked at.
+    os.bringToFront(reinterpret_cast<platform::WindowHandle>(gone));
+    expectCalls("SetForegroundWindow: refused", "the input is attached and detached again also when the raise is refused");
+
+    DestroyWindow(own);
+    redirect(__imp_AttachThreadInput, realAttachThreadInput);
+    redirect(__imp_SetForegroundWindow, realSetForegroundWindow);
+}
+
+void checkClocks(platform::Os &os)
+{
+    const auto counter = os.performanceCounter();
+    check(counter && *counter != 0, "the performance counter reads a non-zero value");
+
+    const std::uint32_t tickAtStart = os.tickCount();
+    const DWORD systemAtStart = GetTickCount();
+    // Read as fast as possible for a while: a 1 ms clock changes in 1 ms steps, except where
+    // this thread was switched out in between; GetTickCount's steps are about 15.6 ms.
+    int steps = 0;
+    int singleSteps = 0;
+    std::uint32_t last = tickAtStart;
+    while (GetTickCount() - systemAtStart < 300) {
+        const std::uint32_t now = os.tickCount();
+        if (now != last) {
+            ++steps;
+            singleSteps += now - last == 1;
+            last = now;
+        }
+    }
+    check(steps > 0 && singleSteps * 2 > steps, "the tick count advances in steps of 1 ms (" +
+                                                    std::to_string(singleSteps) + " of " + std::to_string(steps) +
+                                                    " steps were 1 ms)");
+    Sleep(2000 - (GetTickCount() - systemAtStart));
+    const long drift = static_cast<long>(os.tickCount() - tickAtStart) - static_cast<long>(GetTickCount() - systemAtStart);
+    check(std::labs(drift) <= 50, "over 2 s the tick count keeps with GetTickCount (" + std::to_string(drift) + " ms apart)");
+
+    // 300 ms short of a wrap, at a counter beyond 2^64 / 1000, where counter * 1000 would overflow.
+    realQueryPerformanceCounter = redirect(__imp_QueryPerformanceCounter, &shiftedQueryPerformanceCounter);
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    const std::uint64_t hz = static_cast<std::uint64_t>(frequency.QuadPart);
+    const std::uint64_t wantedMs = 500 * (std::uint64_t{1} << 32) - 300;
+    LARGE_INTEGER now;
+    realQueryPerformanceCounter(&now);
+    counterShift = static_cast<std::int64_t>(wantedMs / 1000 * hz + wantedMs % 1000 * hz / 1000) - now.QuadPart;
+
+    const std::uint32_t beforeWrap = os.tickCount();
+    const DWORD systemBeforeWrap = GetTickCount();
+    bool wrapped = false;
+    last = beforeWrap;
+    while (GetTickCount() - systemBeforeWrap < 600) {
+        const std::uint32_t reading = os.tickCount();
+        wrapped = wrapped || reading < last;
+        last = reading;
+        Sleep(1);
+    }
+    const long wrapDrift = static_cast<long>(last - beforeWrap) - static_cast<long>(GetTickCount() - systemBeforeWrap);
+    redirect(__imp_QueryPerformanceCounter, realQueryPerformanceCounter);
+    check(std::uint32_t(beforeWrap + 300) < 100 && wrapped && last < 1000 && std::labs(wrapDrift) <= 50,
+          "the tick count wraps at 2^32 and runs on like GetTickCount (" + std::to_string(beforeWrap) + " to " +
+              std::to_string(last) + ", " + std::to_string(wrapDrift) + " ms apart)");
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    if (argc > 1)
+        return dieWithTheTaskbarHidden(argv[1]);
+
+    const auto os = platform::createNativeOs();
+    const platform::WindowHandle taskbar = waitForTaskbar(*os);
+    char className[32] = "";
+    GetClassNameA(hwnd(taskbar), className, sizeof className);
+    check(std::strcmp(className, "Shell_TrayWnd") == 0, "findTaskbar finds the window of class Shell_TrayWnd");
+    if (taskbar) {
+        checkHideAndShow(*os, hwnd(taskbar));
+        checkTaskbarComesBack(hwnd(taskbar));
+    }
+    checkForegroundRequest(*os);
+    checkClocks(*os);
+    std::printf("%s\n", failures ? "FAILED" : "all checks hold");
+    return failures ? 1 : 0;
+}
