@@ -8,6 +8,7 @@ TAMRI_PACKAGES=(
   g++-mingw-w64-x86-64-posix
   fonts-wine
   xvfb xauth x11-utils xdotool imagemagick
+  openbox tint2
 )
 
 tamri_install_packages() {

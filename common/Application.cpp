@@ -6,6 +6,8 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QScreen>
+#include <QWidget>
+#include <QWindow>
 
 #include <exception>
 
@@ -69,6 +71,18 @@ QSize screenSize()
         return *screenSizeOverride;
     const QScreen *screen = QGuiApplication::primaryScreen();
     return screen ? screen->size() : QSize(1024, 768);
+}
+
+QMargins frameMargins(const QWidget *window)
+{
+    return window->windowHandle() ? window->windowHandle()->frameMargins() : QMargins();
+}
+
+bool frameChangedSince(const QWidget *window, const QEvent *event, const QMargins &placedWith)
+{
+    const QEvent::Type type = event->type();
+    return (type == QEvent::Move || type == QEvent::Resize || type == QEvent::WindowActivate) && window->isVisible()
+           && frameMargins(window) != placedWith;
 }
 
 void endProgramAtOnce(int code)

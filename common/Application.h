@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QMargins>
 #include <QSize>
 
 #include <optional>
@@ -30,6 +31,14 @@ QFont msSansSerif(int pixelSize);
 inline std::optional<QSize> screenSizeOverride;
 // Pixel size of the primary screen.
 QSize screenSize();
+
+// The widths of a window manager's frame round a top-level window: none before the window is
+// mapped, nor where no window manager draws frames.
+QMargins frameMargins(const QWidget *window);
+// Whether a window that was placed with the frame widths `placedWith` must be placed again:
+// a window manager tells its frame only after mapping, perhaps only by the time the window is
+// activated. Placing it again with the same widths ends the chain.
+bool frameChangedSince(const QWidget *window, const QEvent *event, const QMargins &placedWith);
 
 // Set once the program has been told to end at once: the handlers unwinding from the
 // nested event loops then leave the windows as they are.

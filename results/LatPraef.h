@@ -2,6 +2,7 @@
 
 #include <QBrush>
 #include <QDialog>
+#include <QMargins>
 #include <QPoint>
 #include <QSize>
 
@@ -90,7 +91,11 @@ protected:
 
 private:
     void FormActivate();
+    void placeFrameOnScreen();
     void drawLateralPreference();
+
+    // The window manager's frame widths the window was last placed with.
+    QMargins placedWithMargins;
 
     // The drawing surface keeps its brush from one drawing to the next.
     QBrush canvasBrush = Qt::white;
