@@ -103,15 +103,20 @@ scenario() { # expected-exit-code shots-folder driver-arguments...
     program=
     return
   fi
-  for _ in $(seq 100); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
+  expect_end "$expected" "$* at $size" "the driver finished"
+}
+
+# Waits up to 5 s for the program to end and checks its exit code.
+expect_end() { # expected-exit-code what after-what
+  for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
   if kill -0 "$program" 2>/dev/null; then
-    fail "$* at $size: the program was still running 10 s after the driver finished"
+    fail "$2: the program was still running 5 s after $3"
     kill -9 "$program" 2>/dev/null
   fi
   local rc=0
   wait "$program" || rc=$?
   program=
-  [ "$rc" = "$expected" ] || fail "$* at $size: the program ended with exit code $rc, expected $expected"
+  [ "$rc" = "$1" ] || fail "$2: the program ended with exit code $rc, expected $1"
 }
 
 # A termination or interrupt signal ends the program by that signal, at once.
@@ -123,15 +128,7 @@ signal_scenario() { # signal [driver scenario to run afterwards]
   timeout 30 "$play" start-screen || driver=$?
   [ "$driver" = 0 ] || fail "SIG$1 at $size: the start screen did not show (driver exit code $driver)"
   kill -"$1" "$program"
-  for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$program" 2>/dev/null; then
-    fail "SIG$1 at $size: the program was still running 5 s after the signal"
-    kill -9 "$program" 2>/dev/null
-  fi
-  local rc=0
-  wait "$program" || rc=$?
-  program=
-  [ "$rc" = $((128 + $(kill -l "$1"))) ] || fail "SIG$1 at $size: exit code $rc, expected the signal's"
+  expect_end $((128 + $(kill -l "$1"))) "SIG$1 at $size" "the signal"
   if [ $# -gt 1 ]; then
     driver=0
     timeout 30 "$play" "$2" || driver=$?
