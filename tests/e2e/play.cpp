@@ -30,8 +30,8 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <tuple>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace {
