@@ -78,11 +78,19 @@ QMargins frameMargins(const QWidget *window)
     return window->windowHandle() ? window->windowHandle()->frameMargins() : QMargins();
 }
 
-bool frameChangedSince(const QWidget *window, const QEvent *event, const QMargins &placedWith)
+bool FrameKeeper::mustPlaceAgain(const QWidget *window, const QEvent *event, const QRect &wanted)
 {
+    // Events that follow a window manager's reparenting and placing, and the activation.
     const QEvent::Type type = event->type();
-    return (type == QEvent::Move || type == QEvent::Resize || type == QEvent::WindowActivate) && window->isVisible()
-           && frameMargins(window) != placedWith;
+    const bool afterwards = type == QEvent::Move || type == QEvent::Resize || type == QEvent::WindowActivate
+                            || type == QEvent::UpdateRequest || type == QEvent::Paint;
+    if (!afterwards || !window->isVisible() || !window->windowHandle())
+        return false;
+    if (window->windowHandle()->frameGeometry() == wanted) {
+        tries = 0;
+        return false;
+    }
+    return ++tries <= 3;
 }
 
 void endProgramAtOnce(int code)

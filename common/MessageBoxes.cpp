@@ -67,9 +67,8 @@ protected:
                 place();
             return handled;
         }
-        const bool frameKnownLate = frameChangedSince(this, event, placedWithMargins);
         const bool handled = QMessageBox::event(event);
-        if (frameKnownLate)
+        if (frameKeeper.mustPlaceAgain(this, event, wantedFrame()))
             place();
         return handled;
     }
@@ -94,17 +93,19 @@ private:
     }
 
     // The outer frame, title bar included, is centred or has its top edge at the requested top.
-    void place()
+    QRect wantedFrame() const
     {
-        placedWithMargins = frameMargins(this);
         const QSize screen = screenSize();
-        const QSize box = size().grownBy(placedWithMargins);
-        move((screen.width() - box.width()) / 2,
-             requestedTop ? *requestedTop : (screen.height() - box.height()) / 2);
+        const QSize box = size().grownBy(frameMargins(this));
+        return {QPoint((screen.width() - box.width()) / 2,
+                       requestedTop ? *requestedTop : (screen.height() - box.height()) / 2),
+                box};
     }
 
+    void place() { move(wantedFrame().topLeft()); }
+
     std::optional<int> requestedTop;
-    QMargins placedWithMargins;
+    FrameKeeper frameKeeper;
     int textWidth = 0;
 };
 

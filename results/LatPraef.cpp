@@ -260,9 +260,8 @@ bool TlpForm::event(QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate)
         FormActivate();
-    const bool frameKnownLate = common::frameChangedSince(this, event, placedWithMargins);
     const bool handled = QDialog::event(event);
-    if (frameKnownLate)
+    if (frameKeeper.mustPlaceAgain(this, event, QRect(QPoint(0, 0), common::screenSize())))
         placeFrameOnScreen();
     return handled;
 }
@@ -297,9 +296,8 @@ void TlpForm::FormActivate()
 // The outer edges, title bar and borders included, are the screen's edges.
 void TlpForm::placeFrameOnScreen()
 {
-    placedWithMargins = common::frameMargins(this);
     move(0, 0);
-    resize(common::screenSize().shrunkBy(placedWithMargins));
+    resize(common::screenSize().shrunkBy(common::frameMargins(this)));
 }
 
 void TlpForm::drawLateralPreference()

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "common/Application.h"
+
 #include <QBrush>
 #include <QDialog>
-#include <QMargins>
 #include <QPoint>
 #include <QSize>
 
@@ -94,8 +95,7 @@ private:
     void placeFrameOnScreen();
     void drawLateralPreference();
 
-    // The window manager's frame widths the window was last placed with.
-    QMargins placedWithMargins;
+    common::FrameKeeper frameKeeper;
 
     // The drawing surface keeps its brush from one drawing to the next.
     QBrush canvasBrush = Qt::white;
