@@ -8,6 +8,7 @@ TAMRI_PACKAGES=(
   g++-mingw-w64-x86-64-posix
   wine wine64 fonts-wine
   xvfb xauth x11-utils xdotool imagemagick
+  openbox tint2
   dpkg-dev file lintian desktop-file-utils
 )
 

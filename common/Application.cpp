@@ -6,6 +6,8 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QScreen>
+#include <QWidget>
+#include <QWindow>
 
 #include <exception>
 
@@ -69,6 +71,26 @@ QSize screenSize()
         return *screenSizeOverride;
     const QScreen *screen = QGuiApplication::primaryScreen();
     return screen ? screen->size() : QSize(1024, 768);
+}
+
+QMargins frameMargins(const QWidget *window)
+{
+    return window->windowHandle() ? window->windowHandle()->frameMargins() : QMargins();
+}
+
+bool FrameKeeper::mustPlaceAgain(const QWidget *window, const QEvent *event, const QRect &wanted)
+{
+    // Events that follow a window manager's reparenting and placing, and the activation.
+    const QEvent::Type type = event->type();
+    const bool afterwards = type == QEvent::Move || type == QEvent::Resize || type == QEvent::WindowActivate
+                            || type == QEvent::UpdateRequest || type == QEvent::Paint;
+    if (!afterwards || !window->isVisible() || !window->windowHandle())
+        return false;
+    if (window->windowHandle()->frameGeometry() == wanted) {
+        tries = 0;
+        return false;
+    }
+    return ++tries <= 3;
 }
 
 void endProgramAtOnce(int code)

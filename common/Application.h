@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QMargins>
 #include <QSize>
 
 #include <optional>
@@ -30,6 +31,23 @@ QFont msSansSerif(int pixelSize);
 inline std::optional<QSize> screenSizeOverride;
 // Pixel size of the primary screen.
 QSize screenSize();
+
+// The widths of a window manager's frame round a top-level window: none before the window is
+// mapped, nor where no window manager draws frames.
+QMargins frameMargins(const QWidget *window);
+
+// Keeps a top-level window's outer frame, title bar and borders included, where it belongs. A
+// window manager tells its frame only after mapping, perhaps only by the time the window is
+// activated, and may place the window by rules of its own meanwhile. A few tries in a row end
+// the chain with a manager that insists.
+class FrameKeeper {
+public:
+    // Whether the window must be placed again after this event so that its frame is `wanted`.
+    bool mustPlaceAgain(const QWidget *window, const QEvent *event, const QRect &wanted);
+
+private:
+    int tries = 0;
+};
 
 // Set once the program has been told to end at once: the handlers unwinding from the
 // nested event loops then leave the windows as they are.

@@ -4,9 +4,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPointer>
 #include <QShowEvent>
+
+#include <algorithm>
 
 namespace common {
 
@@ -24,6 +29,8 @@ public:
         setDefaultButton(Ok);
         setEscapeButton(Ok);
         button(Ok)->setIcon(QIcon());
+        if (auto *buttons = findChild<QDialogButtonBox *>())
+            buttons->setCenterButtons(true);
     }
 
     // The window below gets the keyboard back when the box closes, also on a desktop
@@ -40,14 +47,66 @@ protected:
     void showEvent(QShowEvent *event) override
     {
         QMessageBox::showEvent(event);
-        const QSize screen = screenSize();
-        const QSize box = frameGeometry().size();
-        move((screen.width() - box.width()) / 2,
-             requestedTop ? *requestedTop : (screen.height() - box.height()) / 2);
+        if (QLabel *label = textLabel()) {
+            label->setWordWrap(false);
+            label->setMinimumWidth(0);
+            label->setMaximumWidth(QWIDGETSIZE_MAX);
+            textWidth = label->sizeHint().width();
+        }
+        fitToText();
+        place();
+    }
+
+    bool event(QEvent *event) override
+    {
+        // QMessageBox sizes itself again on every layout request, within its own limits.
+        if (event->type() == QEvent::LayoutRequest) {
+            const bool handled = QDialog::event(event);
+            fitToText();
+            if (isVisible())
+                place();
+            return handled;
+        }
+        const bool handled = QMessageBox::event(event);
+        if (frameKeeper.mustPlaceAgain(this, event, wantedFrame()))
+            place();
+        return handled;
     }
 
 private:
+    QLabel *textLabel() const { return findChild<QLabel *>(QStringLiteral("qt_msgbox_label")); }
+
+    // QMessageBox wraps its text well below half the screen (at most 500 px for the whole
+    // box); here the lines keep their length up to half the screen width and wrap beyond.
+    void fitToText()
+    {
+        QLabel *label = textLabel();
+        if (!label || textWidth == 0)
+            return;
+        const int limit = screenSize().width() / 2;
+        label->setWordWrap(textWidth > limit);
+        label->setFixedWidth(std::min(textWidth, limit));
+        layout()->activate();
+        const int width = layout()->totalMinimumSize().width();
+        setFixedSize(width, layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width)
+                                                          : layout()->totalMinimumSize().height());
+    }
+
+    // The outer frame, title bar included, is centred or has its top edge at the requested top.
+    QRect wantedFrame() const
+    {
+        const QSize screen = screenSize();
+        const QSize box = size().grownBy(frameMargins(this));
+        return {QPoint((screen.width() - box.width()) / 2,
+                       requestedTop ? *requestedTop : (screen.height() - box.height()) / 2),
+                box};
+    }
+
+    void place() { move(wantedFrame().topLeft()); }
+
     std::optional<int> requestedTop;
+    FrameKeeper frameKeeper;
+    int textWidth = 0;
 };
 
 } // namespace

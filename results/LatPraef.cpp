@@ -260,7 +260,10 @@ bool TlpForm::event(QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate)
         FormActivate();
-    return QDialog::event(event);
+    const bool handled = QDialog::event(event);
+    if (frameKeeper.mustPlaceAgain(this, event, QRect(QPoint(0, 0), common::screenSize())))
+        placeFrameOnScreen();
+    return handled;
 }
 
 // The window has no cancel button: Escape leaves it open.
@@ -283,12 +286,18 @@ void TlpForm::FormActivate()
 {
     closeB->setText(QStringLiteral("Schließen"));
     const QSize screen = common::screenSize();
-    move(0, 0);
-    resize(screen);
+    placeFrameOnScreen();
     const LatPraef::LateralGeometry g =
         LatPraef::lateralGeometry(screen, TamriUnit::gridColumns, TamriUnit::gridRows, ctrlPanelHeight);
     grafIma->setGeometry(g.imageLeft, g.imageTop, g.imageWidth, g.imageHeight);
     drawLateralPreference();
+}
+
+// The outer edges, title bar and borders included, are the screen's edges.
+void TlpForm::placeFrameOnScreen()
+{
+    move(0, 0);
+    resize(common::screenSize().shrunkBy(common::frameMargins(this)));
 }
 
 void TlpForm::drawLateralPreference()

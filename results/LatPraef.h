@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Application.h"
+
 #include <QBrush>
 #include <QDialog>
 #include <QPoint>
@@ -90,7 +92,10 @@ protected:
 
 private:
     void FormActivate();
+    void placeFrameOnScreen();
     void drawLateralPreference();
+
+    common::FrameKeeper frameKeeper;
 
     // The drawing surface keeps its brush from one drawing to the next.
     QBrush canvasBrush = Qt::white;

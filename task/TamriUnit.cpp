@@ -177,7 +177,7 @@ void TtamriForm::setFullScreen(QRgb colour)
     Label1->setGeometry(screen.width() - Label1->sizeHint().width(), 0, Label1->sizeHint().width(), 33);
     overlay->setGeometry(rect());
     common::setBackground(this, QColor(colour));
-    overlay->frame.reset();
+    overlay->wipe();
 }
 
 void TtamriForm::setCaptions()

@@ -10,6 +10,13 @@ TargetOverlay::TargetOverlay(QWidget *parent)
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
+void TargetOverlay::drawFrameAndCounter(TamriUnit::FrameCorners corners, const QString &text)
+{
+    frame = corners;
+    counter = text;
+    counterStyle = surface;
+}
+
 void TargetOverlay::paintEvent(QPaintEvent *)
 {
     if (!frame)
@@ -20,7 +27,7 @@ void TargetOverlay::paintEvent(QPaintEvent *)
                               {frame->right, frame->bottom}, {frame->left, frame->bottom},
                               {frame->left, frame->top}};
     painter.drawPolyline(corners, 5);
-    painter.setFont(font);
-    painter.setPen(fontColour);
-    common::textOut(painter, QPoint(15, 5), counter, brush);
+    painter.setFont(counterStyle.font);
+    painter.setPen(counterStyle.colour);
+    common::textOut(painter, QPoint(15, 5), counter, counterStyle.brush);
 }

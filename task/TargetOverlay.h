@@ -14,14 +14,26 @@ class TargetOverlay : public QWidget {
 public:
     explicit TargetOverlay(QWidget *parent);
 
-    // What the next repaint shows; a colour change of the window wipes it.
-    std::optional<TamriUnit::FrameCorners> frame;
-    QString counter;
-    // The surface's font and brush: first the window's own font, later 10 pt black on white.
-    QFont font = common::msSansSerif(11);
-    QColor fontColour = Qt::black;
-    QColor brush = Qt::white;
+    struct TextStyle {
+        QFont font;
+        QColor colour;
+        QColor brush;
+    };
+
+    // The surface's current font and brush: first the window's own font, later 10 pt black
+    // on white.
+    TextStyle surface{common::msSansSerif(11), Qt::black, Qt::white};
+
+    // Frame and counter in the surface's current style; every repaint shows them so until
+    // the next call, or until a colour change of the window wipes them.
+    void drawFrameAndCounter(TamriUnit::FrameCorners corners, const QString &text);
+    void wipe() { frame.reset(); }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    std::optional<TamriUnit::FrameCorners> frame;
+    QString counter;
+    TextStyle counterStyle = surface;
 };

@@ -62,9 +62,7 @@ void TtamriForm::UbungOeffnen(QPushButton *sender)
     testIma = QImage();
     currentTarget = 0;
     presentTarget(0);
-    overlay->font = common::msSansSerif(13);
-    overlay->fontColour = Qt::black;
-    overlay->brush = Qt::white;
+    overlay->surface = {common::msSansSerif(13), Qt::black, Qt::white};
     lastTick = platform::os().tickCount();
     // Keep the keyboard away from the hidden buttons: only Escape may act during the task.
     setFocus();
@@ -111,8 +109,8 @@ void TtamriForm::presentTarget(std::uint8_t k)
 void TtamriForm::drawTargetFrame()
 {
     const int margin = numbersMode ? 20 : 2;
-    overlay->frame = targetFrame(cells[centreColumn][centreRow]->pos(), tileSize, margin);
-    overlay->counter = QString::number(currentTarget);
+    overlay->drawFrameAndCounter(targetFrame(cells[centreColumn][centreRow]->pos(), tileSize, margin),
+                                 QString::number(currentTarget));
     repaint();
 }
 

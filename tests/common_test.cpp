@@ -1,8 +1,12 @@
 #include "common/Application.h"
 #include "common/Formats.h"
+#include "common/MessageBoxes.h"
 #include "common/Rounding.h"
 #include "platform/FakeOs.h"
+#include "tests/TestSupport.h"
 
+#include <QAbstractButton>
+#include <QLabel>
 #include <QLocale>
 
 #include <gtest/gtest.h>
@@ -125,4 +129,54 @@ TEST(ForegroundRequest, DetachesOnEveryPath)
     os.raiseThrows = true;
     EXPECT_THROW(os.bringToFront(0), std::runtime_error);
     EXPECT_EQ(os.calls, (std::vector<std::string>{"attach", "raise", "detach"}));
+}
+
+// Every kind of box: the icon at the top left, the text to its right, wrapped at word
+// boundaries only beyond half the screen width, and the one button centred below.
+TEST(MessageBoxes, IconTextUpToHalfTheScreenAndTheButtonCentredBelow)
+{
+    QString line = QStringLiteral("Ein");
+    const QFontMetrics metrics(QApplication::font("QMessageBox"));
+    while (metrics.horizontalAdvance(line) < 700)
+        line += QStringLiteral(" Wort");
+    const QString text = line + QStringLiteral("\rzweite Zeile");
+    using Show = void (*)(const QString &);
+    const std::pair<Show, bool> kinds[] = {{[](const QString &t) { showInformationBox(t); }, true},
+                                           {showPlainBox, false}, {showErrorBox, true}};
+    for (const QSize screen : {QSize(1024, 768), QSize(1920, 1080)})
+        for (const auto &[show, hasIcon] : kinds) {
+            SCOPED_TRACE(testing::Message() << screen.width() << " wide, " << (hasIcon ? "icon" : "no icon"));
+            screenSizeOverride = screen;
+            testsupport::BoxAnswerer boxes;
+            bool looked = false;
+            boxes.whileOpen = [&](QMessageBox *box) {
+                looked = true;
+                const QLabel *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+                const QLabel *icon = box->findChild<QLabel *>(QStringLiteral("qt_msgboxex_icon_label"));
+                const QAbstractButton *ok = box->button(QMessageBox::Ok);
+                ASSERT_TRUE(label && icon && ok);
+                const QRect textArea = label->geometry();
+                const int half = screen.width() / 2;
+                EXPECT_LE(textArea.width(), half);
+                if (metrics.horizontalAdvance(line) <= half) {
+                    EXPECT_GE(textArea.width(), metrics.horizontalAdvance(line));
+                    EXPECT_LT(textArea.height(), 3 * metrics.lineSpacing());
+                } else {
+                    EXPECT_GT(textArea.width(), half * 9 / 10);
+                    EXPECT_GE(textArea.height(), 3 * metrics.lineSpacing());
+                }
+                if (hasIcon) {
+                    EXPECT_TRUE(icon->isVisible());
+                    EXPECT_LT(icon->geometry().right(), textArea.left());
+                    EXPECT_LE(icon->y(), textArea.top());
+                    EXPECT_LT(icon->x(), 20);
+                }
+                EXPECT_GT(ok->mapTo(box, QPoint()).y(), textArea.bottom());
+                EXPECT_NEAR(ok->mapTo(box, ok->rect().center()).x(), box->width() / 2, 1);
+            };
+            show(text);
+            EXPECT_TRUE(looked);
+            EXPECT_EQ(boxes.seen.size(), 1u);
+        }
+    screenSizeOverride.reset();
 }

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QPixmap>
 #include <QRandomGenerator>
+#include <QResource>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
@@ -166,6 +167,12 @@ TEST(Decoders, SurviveRandomDamage)
 
 TEST(EmbeddedSheet, IsAPackedDibWithTheAgreedHeader)
 {
+    // Stored as committed, so that loading it is a plain copy without decompression.
+    const QResource stored(QStringLiteral(":/tamri/stimulus_sheet.dib"));
+    EXPECT_EQ(stored.compressionAlgorithm(), QResource::NoCompression);
+    ASSERT_EQ(stored.size(), 1198624);
+    EXPECT_TRUE(QByteArray::fromRawData(reinterpret_cast<const char *>(stored.data()), stored.size())
+                == readFile(QStringLiteral(TAMRI_SOURCE_DIR "/resources/stimulus_sheet.dib")));
     const QByteArray dib = readFile(QStringLiteral(":/tamri/stimulus_sheet.dib"));
     ASSERT_EQ(dib.size(), 1198624);
     const quint32 header[] = {40, 743, 537, 1 | 24 << 16, 0, 1198584, 3780, 3780, 0, 0};

@@ -529,10 +529,12 @@ TEST_F(ResultsWindows, LateralWindowOpensOnceAndCloseBReturnsToTheChart)
         EXPECT_FALSE(viewer().lpButton->isEnabled());
         EXPECT_EQ(lateral().windowTitle(), "Durchschnittszeiten");
         EXPECT_EQ(lateral().closeB->text(), "Schließen");
-        EXPECT_EQ(lateral().frameGeometry().topLeft(), QPoint(0, 0));
-        EXPECT_EQ(lateral().size(), QSize(1920, 1080));
+        // The outer frame is the screen (the offscreen platform draws a thin frame of its own);
+        // the picture lies where the screen's height puts it, in client coordinates.
+        EXPECT_EQ(lateral().frameGeometry(), QRect(0, 0, 1920, 1080));
+        EXPECT_LT(lateral().height(), 1080);
         EXPECT_EQ(lateral().grafIma->geometry(), QRect(384, 130, 1152, 820));
-        EXPECT_EQ(lateral().CtrlPanel->geometry(), QRect(0, 0, 1920, 35));
+        EXPECT_EQ(lateral().CtrlPanel->geometry(), QRect(0, 0, lateral().width(), 35));
         click(lateral().closeB);
     });
     steps.then(datenbetrachter, [this] {

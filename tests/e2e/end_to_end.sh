@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Plays the real program under Xvfb (no window manager) at 1024 x 768 and 1920 x 1080 with
-# tamri_play, which sees only the screen, and checks how the program ends every time.
+# Plays the real program under Xvfb with tamri_play, which sees only the screen, and checks how
+# the program ends every time: on a bare X server at 1024 x 768 and 1920 x 1080, and at
+# 1366 x 768 under the openbox window manager with a tint2 panel at the bottom.
 # Usage: end_to_end.sh path/to/tamri path/to/tamri_play folder-for-screenshots
 # The 1920 x 1080 screenshots go straight into the folder, the others into a subfolder.
 set -uo pipefail
@@ -15,8 +16,12 @@ export XDG_RUNTIME_DIR=$runtime
 
 xvfb=
 program=
+wm=
+panel=
 cleanup() {
   [ -n "$program" ] && kill "$program" 2>/dev/null
+  [ -n "$panel" ] && kill "$panel" 2>/dev/null
+  [ -n "$wm" ] && kill "$wm" 2>/dev/null
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
   rm -rf "$runtime"
 }
@@ -42,6 +47,44 @@ stop_xvfb() {
   xvfb=
 }
 
+# openbox with its default configuration, and a tint2 panel along the bottom that reserves
+# its height (tamri_play knows its colour).
+start_wm() {
+  cat >"$runtime/tint2rc" <<'EOF2'
+rounded = 0
+border_width = 0
+background_color = #204080 100
+border_color = #000000 0
+panel_items = T
+panel_position = bottom center horizontal
+panel_size = 100% 30
+panel_margin = 0 0
+panel_padding = 0 0 0
+panel_background_id = 1
+panel_layer = top
+panel_dock = 0
+strut_policy = follow_size
+autohide = 0
+taskbar_mode = single_desktop
+EOF2
+  openbox --config-file /etc/xdg/openbox/rc.xml >/dev/null 2>&1 &
+  wm=$!
+  tint2 -c "$runtime/tint2rc" >/dev/null 2>&1 &
+  panel=$!
+  local height=${size#*x}
+  for _ in $(seq 50); do
+    xprop -root _NET_WORKAREA 2>/dev/null | grep -q ", $((height - 30))\b" && return 0
+    sleep 0.1
+  done
+  echo "FAIL: openbox and tint2 did not reserve the panel within 5 s"; exit 1
+}
+
+stop_wm() {
+  kill "$panel" "$wm" 2>/dev/null
+  wait "$panel" "$wm" 2>/dev/null
+  panel= wm=
+}
+
 # Starts the program, lets the driver play, and expects the program to end with the code.
 scenario() { # expected-exit-code shots-folder driver-arguments...
   local expected=$1 shots=$2
@@ -60,15 +103,37 @@ scenario() { # expected-exit-code shots-folder driver-arguments...
     program=
     return
   fi
-  for _ in $(seq 100); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
+  expect_end "$expected" "$* at $size" "the driver finished"
+}
+
+# Waits up to 5 s for the program to end and checks its exit code.
+expect_end() { # expected-exit-code what after-what
+  for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
   if kill -0 "$program" 2>/dev/null; then
-    fail "$* at $size: the program was still running 10 s after the driver finished"
+    fail "$2: the program was still running 5 s after $3"
     kill -9 "$program" 2>/dev/null
   fi
   local rc=0
   wait "$program" || rc=$?
   program=
-  [ "$rc" = "$expected" ] || fail "$* at $size: the program ended with exit code $rc, expected $expected"
+  [ "$rc" = "$1" ] || fail "$2: the program ended with exit code $rc, expected $1"
+}
+
+# A termination or interrupt signal ends the program by that signal, at once.
+signal_scenario() { # signal [driver scenario to run afterwards]
+  echo "--- SIG$1 on the start screen"
+  "$tamri" &
+  program=$!
+  local driver=0
+  timeout 30 "$play" start-screen || driver=$?
+  [ "$driver" = 0 ] || fail "SIG$1 at $size: the start screen did not show (driver exit code $driver)"
+  kill -"$1" "$program"
+  expect_end $((128 + $(kill -l "$1"))) "SIG$1 at $size" "the signal"
+  if [ $# -gt 1 ]; then
+    driver=0
+    timeout 30 "$play" "$2" || driver=$?
+    [ "$driver" = 0 ] || fail "SIG$1 at $size: $2 failed (driver exit code $driver)"
+  fi
 }
 
 began=$SECONDS
@@ -85,8 +150,22 @@ for size in 1920x1080 1024x768; do
   scenario 0 "$shots" escape-task pictures
   scenario 0 "$shots" escape-finished pictures
   scenario 0 "$shots" ende-finished numbers
+  [ "$size" = 1024x768 ] && signal_scenario TERM && signal_scenario INT
   stop_xvfb
 done
 
-echo "screenshots in $out; $((SECONDS - began)) s"
+size=1366x768
+shots="$out/openbox"
+mkdir -p "$shots"
+start_xvfb "$size"
+start_wm
+echo "=== $size with openbox and a tint2 panel on $DISPLAY"
+scenario 1 "$shots" task pictures
+scenario 0 "$shots" bad-input numbers
+scenario 0 "$shots" alt-f4
+signal_scenario TERM panel-shown
+stop_wm
+stop_xvfb
+
+echo "screenshots in $out; all runs took $((SECONDS - began)) s"
 [ "$failures" -eq 0 ] && echo "end-to-end passed" || { echo "$failures end-to-end failures"; exit 1; }

@@ -7,6 +7,11 @@
 //   escape-task       start the task by its access key, a few hits, then Escape
 //   escape-finished   play a whole task, then Escape on the finished screen
 //   ende-finished     play a whole task, then "ENDE"
+//   start-screen      check the start screen only (the caller then signals the program)
+//   bad-input         close the help box by Alt+F4, click the task button again while the
+//                     instruction box is open, close that box by Alt+F4, a few hits, Escape
+//   alt-f4            Alt+F4 on the main window (for a window manager to close it)
+//   panel-shown       wait for the desktop's panel to show at the bottom (no program running)
 // The program is started by the caller, who also checks its exit code. Exit code 1: the play
 // went through but some checks failed; 2: the play broke off, the program is left as it is.
 
@@ -26,6 +31,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -46,6 +52,8 @@ constexpr Rgb lightGrey{238, 238, 238};
 constexpr Rgb grey{170, 170, 170};
 constexpr Rgb red{255, 0, 0};
 constexpr Rgb aqua{0, 255, 255};
+// The desktop panel's colour in the tint2 configuration of end_to_end.sh.
+constexpr Rgb panelColour{32, 64, 128};
 
 std::string str(Rgb c)
 {
@@ -221,36 +229,34 @@ public:
         XSync(display, False);
     }
 
-    // A mapped top-level window with exactly this WM_NAME.
-    std::optional<Window> window(const std::string &name) const
-    {
-        Window rootReturn, parent, *children = nullptr;
-        unsigned count = 0;
-        if (!XQueryTree(display, root, &rootReturn, &parent, &children, &count))
-            return std::nullopt;
-        std::optional<Window> found;
-        for (unsigned i = 0; i < count && !found; ++i) {
-            XWindowAttributes attributes{};
-            if (!XGetWindowAttributes(display, children[i], &attributes) || attributes.map_state != IsViewable)
-                continue;
-            char *title = nullptr;
-            if (XFetchName(display, children[i], &title) && title) {
-                if (name == title)
-                    found = children[i];
-                XFree(title);
-            }
-        }
-        if (children)
-            XFree(children);
-        return found;
-    }
+    // A mapped top-level window with exactly this WM_NAME; under a window manager it lies
+    // inside the manager's frame window.
+    std::optional<Window> window(const std::string &name) const { return findNamed(root, name, 3); }
 
+    // Where a window's client area lies on the screen.
     Rect geometry(Window w) const
     {
         XWindowAttributes attributes{};
         if (!XGetWindowAttributes(display, w, &attributes))
             return {};
-        return {attributes.x, attributes.y, attributes.width, attributes.height};
+        int x = 0, y = 0;
+        Window child = None;
+        XTranslateCoordinates(display, w, root, 0, 0, &x, &y, &child);
+        return {x, y, attributes.width, attributes.height};
+    }
+
+    // The outer frame of a top-level window (the window itself where nobody frames it).
+    Rect frame(Window w) const { return geometry(topLevel(w)); }
+
+    // How high a top-level window lies in the stacking order: larger is nearer the viewer.
+    int stackingPosition(Window w) const
+    {
+        const Window outer = topLevel(w);
+        const std::vector<Window> all = children(root);
+        for (std::size_t i = 0; i < all.size(); ++i)
+            if (all[i] == outer)
+                return static_cast<int>(i);
+        return -1;
     }
 
     bool hasFocus(Window w) const
@@ -273,6 +279,54 @@ public:
     }
 
 private:
+    std::vector<Window> children(Window w) const
+    {
+        Window rootReturn, parent, *list = nullptr;
+        unsigned count = 0;
+        std::vector<Window> found;
+        if (XQueryTree(display, w, &rootReturn, &parent, &list, &count) && list)
+            found.assign(list, list + count);
+        if (list)
+            XFree(list);
+        return found;
+    }
+
+    Window topLevel(Window w) const
+    {
+        for (;;) {
+            Window rootReturn, parent = None, *list = nullptr;
+            unsigned count = 0;
+            if (!XQueryTree(display, w, &rootReturn, &parent, &list, &count))
+                return w;
+            if (list)
+                XFree(list);
+            if (parent == root || parent == None)
+                return w;
+            w = parent;
+        }
+    }
+
+    std::optional<Window> findNamed(Window parent, const std::string &name, int depth) const
+    {
+        for (Window w : children(parent)) {
+            XWindowAttributes attributes{};
+            if (!XGetWindowAttributes(display, w, &attributes) || attributes.map_state != IsViewable)
+                continue;
+            char *title = nullptr;
+            bool match = false;
+            if (XFetchName(display, w, &title) && title) {
+                match = name == title;
+                XFree(title);
+            }
+            if (match)
+                return w;
+            if (depth > 1)
+                if (const auto inside = findNamed(w, name, depth - 1))
+                    return inside;
+        }
+        return std::nullopt;
+    }
+
     Display *display = nullptr;
     Window root = 0;
 };
@@ -458,14 +512,24 @@ public:
             savePng(shots + "/" + name + ".png", shot);
     }
 
-    // The message box of this title appears and gets the keyboard; Return answers it.
-    void answerBox(const std::string &title)
+    // The message box of this title appears over the main window and gets the keyboard.
+    Window boxOnTop(const std::string &title)
     {
         std::optional<Window> box;
         waitFor("a box titled \"" + title + "\"", [&] { return (box = screen.window(title)).has_value(); });
         waitFor("the keyboard focus on the box \"" + title + "\"", [&] { return screen.hasFocus(*box); });
-        screen.key(XK_Return);
-        waitFor("the box \"" + title + "\" to close after Return", [&] { return !screen.window(title); });
+        if (const auto main = screen.window("Tamri"))
+            expect(screen.stackingPosition(*box) > screen.stackingPosition(*main),
+                   "the box \"" + title + "\" lies below the main window");
+        return *box;
+    }
+
+    // Answers the box of this title with Return, or closes it the way given.
+    void answerBox(const std::string &title, KeySym key = XK_Return, bool withAlt = false)
+    {
+        boxOnTop(title);
+        screen.key(key, withAlt);
+        waitFor("the box \"" + title + "\" to close", [&] { return !screen.window(title); });
     }
 
     void waitForMainWindowFocus()
@@ -497,7 +561,7 @@ public:
     Rect taskButton() const { return buttons()[board.numbers ? 1 : 0]; }
     Rect otherTaskButton() const { return buttons()[board.numbers ? 0 : 1]; }
 
-    void openTask(bool byKey)
+    void openTask(bool byKey, bool badInput = false)
     {
         if (byKey) {
             waitForMainWindowFocus();
@@ -508,17 +572,62 @@ public:
         waitFor("the instruction box \"Information\"", [&] { return screen.window("Information").has_value(); });
         const Rect picture{(screen.width - 337) / 2, (screen.height - 328) / 5, 337, 328};
         const int right = picture.x + picture.w - 1, bottom = picture.y + picture.h - 1;
+        // Under a window manager the box may be placed again once its frame is known; the
+        // picture's surroundings are checked when that is done, or after 5 s.
+        boxOnTop("Information");
         Image shot;
-        expect(waitUntil([&] {
-                   shot = screen.grab();
-                   return shot.at(picture.x, picture.y) != lightYellow && shot.at(right, bottom) != lightYellow;
-               }, 5s),
+        const auto framedByYellow = [&] {
+            for (int y = picture.y; y < picture.y + picture.h; ++y)
+                if (shot.at(picture.x - 1, y) != lightYellow || shot.at(picture.x + picture.w, y) != lightYellow)
+                    return false;
+            return true;
+        };
+        waitUntil([&] {
+            shot = screen.grab();
+            return shot.at(picture.x, picture.y) != lightYellow && shot.at(right, bottom) != lightYellow &&
+                   framedByYellow();
+        }, 5s);
+        expect(shot.at(picture.x, picture.y) != lightYellow && shot.at(right, bottom) != lightYellow,
                "no instruction picture with its corners at (" + std::to_string(picture.x) + "," +
                    std::to_string(picture.y) + ") and (" + std::to_string(right) + "," + std::to_string(bottom) + ")");
         expectArea(shot, {picture.x - 1, picture.y - 1, picture.w + 2, 1}, lightYellow, "above the instruction picture");
         expectArea(shot, {picture.x - 1, picture.y, 1, picture.h}, lightYellow, "left of the instruction picture");
         expectArea(shot, {picture.x + picture.w, picture.y, 1, picture.h}, lightYellow, "right of the instruction picture");
-        answerBox("Information");
+        expectBottomRow(shot, lightYellow, "the instruction screen");
+        if (badInput) {
+            const Image before = screen.grab();
+            screen.click(taskButton().centreX(), taskButton().centreY());
+            std::this_thread::sleep_for(300ms);
+            expect(screen.grab() == before, "a second click on the task button while the instruction box is open "
+                                            "changed the screen");
+            boxOnTop("Information");
+            // Closed by the window manager (Alt+F4) instead of "OK": the task goes on all the same.
+            answerBox("Information", XK_F4, true);
+        } else {
+            save(board.numbers ? "instruction" : "instruction_pictures", shot);
+            answerBox("Information");
+        }
+        boardShown();
+    }
+
+    // The bottom row, where a desktop's panel would be, shows the main window.
+    void expectBottomRow(const Image &shot, Rgb colour, const std::string &what)
+    {
+        expectArea(shot, {0, screen.height - 1, screen.width, 1}, colour, what + ", bottom row");
+    }
+
+    void boardShown()
+    {
+        // The first cell's corner on the screens the runs use, worked out by hand.
+        const std::map<std::tuple<bool, int, int>, std::pair<int, int>> firstCell = {
+            {{true, 1024, 768}, {33, 31}},  {{false, 1024, 768}, {31, 34}}, {{true, 1920, 1080}, {81, 52}},
+            {{false, 1920, 1080}, {95, 64}}, {{true, 1366, 768}, {52, 31}},  {{false, 1366, 768}, {55, 34}}};
+        const auto known = firstCell.find({board.numbers, screen.width, screen.height});
+        if (known != firstCell.end())
+            expect(std::pair{board.left, board.top} == known->second,
+                   "the player puts the first cell at (" + std::to_string(board.left) + "," + std::to_string(board.top) +
+                       "), the worked layout at (" + std::to_string(known->second.first) + "," +
+                       std::to_string(known->second.second) + ")");
 
         const Rect c = board.centre();
         const int m = board.numbers ? 20 : 2;
@@ -541,6 +650,7 @@ public:
             expectPixel(board0, last.x + last.w - 1, last.y + last.h - 1, lightGrey, "bottom-right pixel of the last cell");
             expectPixel(board0, last.x + last.w, last.y + last.h - 1, white, "right of the last cell");
         }
+        expectBottomRow(board0, white, "the board");
         save(board.numbers ? "board_numbers" : "board_pictures", board0);
     }
 
@@ -599,6 +709,7 @@ public:
             if (t == stopAfter)
                 return t;
             const Image shot = screen.grab();
+            expectBottomRow(shot, white, "the board at target " + std::to_string(t));
             const Image band = shot.crop(counterBand);
             const Image target = shot.crop(centre);
             bands.push_back(band);
@@ -661,27 +772,68 @@ public:
         save(board.numbers ? "chart" : "chart_pictures", screen.grab());
 
         screen.click(9 + 151 / 2, 5 + 29 / 2);
+        lateralPreference();
+        checkChart(chart);
+        screen.click(166 + 159 / 2, 4 + 30 / 2);
+    }
+
+    // The lateral preference window, whose outer frame must be the screen. Its client area
+    // is found by its colours, since the title bar and borders belong to the window manager.
+    void lateralPreference()
+    {
+        const int w = screen.width, h = screen.height;
         std::optional<Window> lateral;
         waitFor("the window \"Durchschnittszeiten\"", [&] { return (lateral = screen.window("Durchschnittszeiten")).has_value(); });
-        const Rect lg = screen.geometry(*lateral);
-        expect(lg.x == 0 && lg.y == 0 && lg.w == w && lg.h == h,
-               "the window \"Durchschnittszeiten\" lies at (" + std::to_string(lg.x) + "," + std::to_string(lg.y) +
-                   ") " + std::to_string(lg.w) + "x" + std::to_string(lg.h) + ", expected the whole screen");
         const int imageWidth = static_cast<int>(std::nearbyint(w * 0.6));
         const int imageHeight = static_cast<int>(std::nearbyint((h - 35 - 20) * 0.8));
-        const Rect picture{(w - imageWidth) / 2, (h - imageHeight) / 2, imageWidth, imageHeight};
-        waitFor("the lateral preference picture", [&] {
-            const Image shot = screen.grab();
-            return shot.at(picture.x, picture.y) == lightGrey && shot.at(w - 5, 17) == aqua;
-        });
-        const Image shot = screen.grab();
-        expectArea(shot, {0, 0, 390, 4}, aqua, "top of the aqua panel");
-        expectArea(shot, {w - 300, 0, 300, 35}, aqua, "right part of the aqua panel");
-        expect(!uniform(shot.crop({397, 5, 84, 25})), "no \"Schließen\" button at (397,5)");
-        expectArea(shot, {0, 35, picture.x, h - 35}, silver, "left of the lateral preference picture");
+        Rect client, picture;
+        Image shot;
+        // The aqua panel runs along the client's top edge, the silver client below it.
+        const auto findClient = [&] {
+            shot = screen.grab();
+            client = {};
+            for (int y = 0; y < h / 2 && !client.w; ++y)
+                for (int x = 0; x < w; ++x)
+                    if (shot.at(x, y) == aqua) {
+                        client.x = x;
+                        client.y = y;
+                        while (x < w && shot.at(x, y) == aqua)
+                            ++x;
+                        client.w = x - client.x;
+                        break;
+                    }
+            if (!client.w)
+                return false;
+            int y = client.y + 35;
+            while (y < h && shot.at(client.x, y) == silver)
+                ++y;
+            client.h = y - client.y;
+            picture = {client.x + (w - imageWidth) / 2, client.y + (h - imageHeight) / 2, imageWidth, imageHeight};
+            return picture.y + picture.h <= h && shot.at(picture.x, picture.y) == lightGrey &&
+                   shot.at(client.x + client.w - 5, client.y + 17) == aqua;
+        };
+        waitFor("the lateral preference picture in a window with an aqua panel", findClient);
+        // A window manager may frame the window only after it is drawn: look again once it settled.
+        std::this_thread::sleep_for(300ms);
+        waitFor("the lateral preference picture after the window settled", findClient);
+        const Rect frame = screen.frame(*lateral), seen = screen.geometry(*lateral);
+        expect(frame.x == 0 && frame.y == 0 && frame.w == w && frame.h == h,
+               "the frame of the window \"Durchschnittszeiten\" lies at (" + std::to_string(frame.x) + "," +
+                   std::to_string(frame.y) + ") " + std::to_string(frame.w) + "x" + std::to_string(frame.h) +
+                   ", expected the whole screen");
+        expect(seen.x == client.x && seen.y == client.y && seen.w == client.w && seen.h == client.h,
+               "the client area of \"Durchschnittszeiten\" seen by its colours, " + std::to_string(client.w) + "x" +
+                   std::to_string(client.h) + " at (" + std::to_string(client.x) + "," + std::to_string(client.y) +
+                   "), differs from the X window, " + std::to_string(seen.w) + "x" + std::to_string(seen.h) + " at (" +
+                   std::to_string(seen.x) + "," + std::to_string(seen.y) + ")");
+        const int x0 = client.x, y0 = client.y, right = client.x + client.w, bottom = client.y + client.h;
+        expectArea(shot, {x0, y0, 390, 4}, aqua, "top of the aqua panel");
+        expectArea(shot, {right - 300, y0, 300, 35}, aqua, "right part of the aqua panel");
+        expect(!uniform(shot.crop({x0 + 397, y0 + 5, 84, 25})), "no \"Schließen\" button at (397,5) of the client area");
+        expectArea(shot, {x0, y0 + 35, picture.x - x0, client.h - 35}, silver, "left of the lateral preference picture");
         expectArea(shot, {picture.x, picture.y - 1, picture.w, 1}, silver, "above the lateral preference picture");
         expectArea(shot, {picture.x, picture.y + picture.h, picture.w, 1}, silver, "below the lateral preference picture");
-        expectArea(shot, {picture.x + picture.w, 35, w - picture.x - picture.w, h - 35}, silver,
+        expectArea(shot, {picture.x + picture.w, y0 + 35, right - picture.x - picture.w, client.h - 35}, silver,
                    "right of the lateral preference picture");
         expectArea(shot, {picture.x, picture.y, picture.w, 1}, lightGrey, "top edge of the picture");
         expectArea(shot, {picture.x, picture.y + picture.h - 1, picture.w, 1}, lightGrey, "bottom edge of the picture");
@@ -692,13 +844,12 @@ public:
                    "right edge of the picture below the header");
         for (const auto &[x, y] : {std::pair{1, 1}, {picture.w - 2, 1}, {1, picture.h - 2}, {picture.w - 2, picture.h - 2}})
             expectPixel(shot, picture.x + x, picture.y + y, white, "inside the picture's corner");
+        expect(bottom <= h, "the client area of \"Durchschnittszeiten\" runs past the screen's bottom");
         save(board.numbers ? "latpraef" : "latpraef_pictures", shot);
 
-        screen.click(397 + 84 / 2, 5 + 25 / 2);
+        screen.click(x0 + 397 + 84 / 2, y0 + 5 + 25 / 2);
         waitFor("the window \"Durchschnittszeiten\" to close after \"Schließen\"",
                 [&] { return !screen.window("Durchschnittszeiten"); });
-        checkChart(chart);
-        screen.click(166 + 159 / 2, 4 + 30 / 2);
     }
 
     void checkChart(Rect chart)
@@ -727,7 +878,36 @@ void run(const std::string &scenario, bool numbers, const std::string &shots)
 {
     const Desktop screen;
     Player player(screen, shots, numbers);
+    if (scenario == "panel-shown") {
+        waitFor("the desktop's panel at the bottom", [&] {
+            const Image row = screen.grab({0, screen.height - 1, screen.width, 1});
+            return uniform(row) && row.at(0, 0) == panelColour;
+        }, 5s);
+        return;
+    }
     const Image start = player.startScreen();
+    if (scenario == "start-screen")
+        return;
+    if (scenario == "alt-f4") {
+        player.waitForMainWindowFocus();
+        screen.key(XK_F4, true);
+        waitFor("the main window to close after Alt+F4", [&] { return !screen.window("Tamri"); }, 5s);
+        expect(!screen.window("tamri"), "a box came up when the main window was closed");
+        return;
+    }
+    if (scenario == "bad-input") {
+        const Rect help = Player::buttons()[3];
+        screen.click(help.centreX(), help.centreY());
+        player.answerBox("Information", XK_F4, true);
+        player.waitForMainWindowFocus();
+        expectArea(screen.grab(), {0, 33, screen.width, screen.height - 33}, lightYellow,
+                   "the start screen after the help box was closed with Alt+F4");
+        player.openTask(false, true);
+        player.play(2);
+        screen.key(XK_Escape);
+        player.answerBox("tamri");
+        return;
+    }
     if (scenario == "escape-start") {
         player.waitForMainWindowFocus();
         screen.key(XK_Escape);
@@ -773,8 +953,8 @@ int main(int argc, char **argv)
             break;
         }
     if (args.empty() || args.size() > 2 || (args.size() == 2 && args[1] != "numbers" && args[1] != "pictures")) {
-        std::fprintf(stderr, "usage: tamri_play task|escape-start|escape-task|escape-finished|ende-finished "
-                             "[numbers|pictures] [--shots FOLDER]\n");
+        std::fprintf(stderr, "usage: tamri_play task|escape-start|escape-task|escape-finished|ende-finished|"
+                             "start-screen|bad-input|alt-f4|panel-shown [numbers|pictures] [--shots FOLDER]\n");
         return 2;
     }
     const std::string name = args[0] + (args.size() == 2 ? " " + args[1] : "");
