@@ -114,7 +114,7 @@ void BoxAnswerer::poll()
     });
 }
 
-void ProgramTest::start(QSize screen)
+void startProgram(QSize screen)
 {
     delete TamriUnit::tamriForm;
     TamriUnit::resetState();

@@ -65,11 +65,13 @@ private:
 
 // A fresh program state with the three windows created as the program entry creates them,
 // on a screen of the given size, with the fake desktop and a German locale.
+void startProgram(QSize screen);
+
 class ProgramTest : public testing::Test {
 protected:
     void SetUp() override { start(QSize(1024, 768)); }
     void TearDown() override;
-    void start(QSize screen);
+    void start(QSize screen) { startProgram(screen); }
 
     TtamriForm &form() { return *TamriUnit::tamriForm; }
     platform::FakeOs &os() { return fakeOs(); }
