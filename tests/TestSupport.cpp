@@ -10,8 +10,6 @@
 #include <QPainter>
 #include <QTest>
 
-#include <set>
-
 namespace testsupport {
 
 platform::FakeOs &fakeOs()
@@ -31,7 +29,9 @@ void installFakeDesktop()
             return false;
         }
     };
-    qApp->installEventFilter(new PaintClock);
+    auto *clock = new PaintClock;
+    clock->setParent(qApp);
+    qApp->installEventFilter(clock);
 }
 
 namespace {
