@@ -104,11 +104,6 @@ constexpr int allDigits = 1000;
 
 } // namespace
 
-QString formatInteger(long long value)
-{
-    return QString::number(value);
-}
-
 QString formatGeneral(double value)
 {
     Decimal d = toDecimal(value);

@@ -10,7 +10,6 @@ namespace common {
 // Number-to-text conversions of the results screens. None uses a thousands separator;
 // decimal rounding takes a following digit of 5 or more upward in magnitude.
 
-QString formatInteger(long long value);
 // At most 15 significant digits, trailing zeros and a bare separator dropped, locale separator.
 QString formatGeneral(double value);
 // Rounded to at most `precision` significant digits, then written with exactly `decimals`

@@ -36,26 +36,4 @@ std::int64_t Trunc(long double value)
     return static_cast<std::int64_t>(std::truncl(value));
 }
 
-long double checkedDivide(long double dividend, long double divisor)
-{
-    if (divisor == 0.0L) {
-        if (dividend == 0.0L || std::isnan(dividend))
-            throw MathError(invalidOperation);
-        throw MathError("Gleitkommadivision durch Null");
-    }
-    const long double quotient = dividend / divisor;
-    if (std::isinf(quotient) && std::isfinite(dividend))
-        throw MathError("Gleitkommaüberlauf");
-    if (std::isnan(quotient))
-        throw MathError(invalidOperation);
-    return quotient;
-}
-
-long double checkedSqrt(long double value)
-{
-    if (std::isnan(value) || value < 0.0L)
-        throw MathError(invalidOperation);
-    return std::sqrt(value);
-}
-
 } // namespace common

@@ -5,7 +5,7 @@
 
 namespace common {
 
-// Raised where a floating-point operation would otherwise give an infinity or NaN.
+// Raised where a value does not fit the integer it is rounded to, instead of a wrong result.
 struct MathError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
@@ -14,8 +14,5 @@ struct MathError : std::runtime_error {
 std::int64_t Round(long double value);
 // Drops the fraction toward zero.
 std::int64_t Trunc(long double value);
-
-long double checkedDivide(long double dividend, long double divisor);
-long double checkedSqrt(long double value);
 
 } // namespace common

@@ -8,7 +8,9 @@
 
 namespace platform {
 
-// Records what the program asks of the desktop and serves a tick the test controls.
+// Records what the program asks of the desktop and serves a tick the test controls. The
+// tick can also move by itself, as a real clock runs on while the program works: by
+// `msPerRead` after every reading and by `msPerPaint` whenever a window paints.
 class FakeOs : public Os {
 public:
     static constexpr WindowHandle taskbarHandle = 0x7a5c;
@@ -17,6 +19,10 @@ public:
     bool hasTaskbar = true;
     bool raiseThrows = false;
     std::uint32_t tick = 0;
+    std::uint32_t msPerRead = 0;
+    std::uint32_t msPerPaint = 0;
+    std::vector<std::uint32_t> readings;
+    int paints = 0;
     std::optional<std::uint64_t> counter = 0x1234'5678'9abc'def0ULL;
     std::function<void()> onTickRead;
     // For tests in a child process that ends by a signal: its calls cannot be read back.
@@ -29,7 +35,16 @@ public:
     {
         if (onTickRead)
             onTickRead();
-        return tick;
+        const std::uint32_t now = tick;
+        readings.push_back(now);
+        tick += msPerRead;
+        return now;
+    }
+    // Called by the tests' hook on every paint event of a window.
+    void painted()
+    {
+        ++paints;
+        tick += msPerPaint;
     }
     std::optional<std::uint64_t> performanceCounter() override { return counter; }
 

@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLocale>
+#include <QPainter>
 #include <QTest>
 
 namespace testsupport {
@@ -17,23 +18,103 @@ platform::FakeOs &fakeOs()
     return os;
 }
 
-BoxAnswerer::BoxAnswerer()
+void installFakeDesktop()
 {
-    timer.setInterval(5);
+    platform::install(&fakeOs());
+    struct PaintClock : QObject {
+        bool eventFilter(QObject *watched, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint && watched->isWidgetType())
+                fakeOs().painted();
+            return false;
+        }
+    };
+    auto *clock = new PaintClock;
+    clock->setParent(qApp);
+    qApp->installEventFilter(clock);
+}
+
+namespace {
+
+// An open message box, modal or not, other than those in `skip`.
+QMessageBox *openBox(const std::set<QMessageBox *> &skip = {})
+{
+    const auto wanted = [&](QWidget *widget) {
+        auto *box = qobject_cast<QMessageBox *>(widget);
+        return box && box->isVisible() && !skip.count(box) ? box : nullptr;
+    };
+    if (QMessageBox *box = wanted(QApplication::activeModalWidget()))
+        return box;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (QMessageBox *box = wanted(widget))
+            return box;
+    return nullptr;
+}
+
+} // namespace
+
+ModalWatchdog::ModalWatchdog()
+{
+    timer.setInterval(50);
     QObject::connect(&timer, &QTimer::timeout, [this] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
+        QWidget *now = QApplication::activeModalWidget();
+        if (!now)
+            now = openBox();
+        if (now != open) {
+            open = now;
+            openFor.start();
             return;
-        seen.push_back({box->windowTitle(), box->text(), box->icon(), box->frameGeometry(),
-                        static_cast<int>(box->buttons().size())});
-        if (whileOpen)
-            whileOpen(box);
-        box->button(QMessageBox::Ok)->click();
+        }
+        if (!open || openFor.elapsed() < giveUpAfterMs)
+            return;
+        ADD_FAILURE() << "gave up on the window \"" << open->windowTitle().toStdString() << "\" after "
+                      << openFor.elapsed() << " ms: nothing closed it";
+        if (auto *dialog = qobject_cast<QDialog *>(open.data()))
+            dialog->reject();
+        else
+            open->close();
+        open = nullptr;
     });
     timer.start();
 }
 
-void ProgramTest::start(QSize screen)
+int runProgramLoop()
+{
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, [] {
+        ADD_FAILURE() << "the program did not end within " << giveUpAfterMs << " ms";
+        QCoreApplication::exit(-1);
+    });
+    deadline.start(giveUpAfterMs);
+    return QCoreApplication::exec();
+}
+
+BoxAnswerer::BoxAnswerer()
+{
+    poll();
+}
+
+// Each look is armed before the last one acts, so that a box opened from `whileOpen` is
+// answered as well.
+void BoxAnswerer::poll()
+{
+    QTimer::singleShot(5, &alive, [this] {
+        poll();
+        QMessageBox *box = openBox(answering);
+        if (!box)
+            return;
+        seen.push_back({box->windowTitle(), box->text(), box->icon(), box->frameGeometry(),
+                        static_cast<int>(box->buttons().size())});
+        answering.insert(box);
+        if (whileOpen)
+            whileOpen(box);
+        answering.erase(box);
+        box->button(QMessageBox::Ok)->click();
+    });
+}
+
+void startProgram(QSize screen)
 {
     delete TamriUnit::tamriForm;
     TamriUnit::resetState();
@@ -71,6 +152,29 @@ TTeil *cellAt(int column, int row)
 TTeil *targetCell()
 {
     return cellAt(TamriUnit::targetColumn, TamriUnit::targetRow);
+}
+
+testing::AssertionResult showsText(const QImage &picture, QPoint topLeft, const QString &text, const QFont &font,
+                                   const QColor &pen, const QColor &brush)
+{
+    const QFontMetrics metrics(font);
+    QImage expected(metrics.horizontalAdvance(text), metrics.height(), QImage::Format_RGB32);
+    expected.fill(brush);
+    QPainter painter(&expected);
+    painter.setFont(font);
+    painter.setPen(pen);
+    painter.drawText(QPoint(0, metrics.ascent()), text);
+    painter.end();
+    const QImage shown = picture.copy(QRect(topLeft, expected.size())).convertToFormat(QImage::Format_RGB32);
+    if (shown == expected)
+        return testing::AssertionSuccess();
+    int differing = 0;
+    for (int y = 0; y < expected.height(); ++y)
+        for (int x = 0; x < expected.width(); ++x)
+            differing += shown.pixel(x, y) != expected.pixel(x, y);
+    return testing::AssertionFailure() << "\"" << text.toStdString() << "\" is not what is drawn at (" << topLeft.x()
+                                       << ", " << topLeft.y() << "): " << differing << " of " << expected.width() * expected.height()
+                                       << " pixels differ";
 }
 
 } // namespace testsupport

@@ -3,18 +3,42 @@
 #include "platform/FakeOs.h"
 #include "task/TamriUnit.h"
 
+#include <QElapsedTimer>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSize>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 #include <vector>
 
 namespace testsupport {
 
 platform::FakeOs &fakeOs();
+// Installs the fake desktop for the whole run, with its clock moved by every paint event.
+void installFakeDesktop();
+
+// How long a helper waits for a window, a box or the end of the program before it fails.
+constexpr int giveUpAfterMs = 5000;
+
+// Fails the running test and closes a modal window or message box that stays open longer
+// than giveUpAfterMs, so that a step that never comes cannot hang the run.
+class ModalWatchdog {
+public:
+    ModalWatchdog();
+
+private:
+    QTimer timer;
+    QPointer<QWidget> open;
+    QElapsedTimer openFor;
+};
+
+// Runs the application's loop as the program entry does and returns its exit code; gives up
+// with a failure and -1 when the program has not ended after giveUpAfterMs.
+int runProgramLoop();
 
 // What a message box showed when it was answered.
 struct SeenBox {
@@ -25,8 +49,8 @@ struct SeenBox {
     int buttons;
 };
 
-// Answers every modal message box with "OK" as soon as it is open, after letting
-// `whileOpen` act on it, and records what it showed.
+// Answers every message box with "OK" as soon as it is open, after letting `whileOpen` act
+// on it, and records what it showed.
 class BoxAnswerer {
 public:
     BoxAnswerer();
@@ -34,19 +58,25 @@ public:
     std::function<void(QMessageBox *)> whileOpen;
 
 private:
-    QTimer timer;
+    void poll();
+    QObject alive;
+    std::set<QMessageBox *> answering;
 };
 
 // A fresh program state with the three windows created as the program entry creates them,
 // on a screen of the given size, with the fake desktop and a German locale.
+void startProgram(QSize screen);
+
 class ProgramTest : public testing::Test {
 protected:
     void SetUp() override { start(QSize(1024, 768)); }
     void TearDown() override;
-    void start(QSize screen);
+    void start(QSize screen) { startProgram(screen); }
 
     TtamriForm &form() { return *TamriUnit::tamriForm; }
     platform::FakeOs &os() { return fakeOs(); }
+
+    ModalWatchdog watchdog;
 };
 
 // Clicks (press and release of the left button) in the middle of a widget.
@@ -54,5 +84,10 @@ void click(QWidget *widget, Qt::MouseButton button = Qt::LeftButton);
 TTeil *cellAt(int column, int row);
 // The cell that holds the current target.
 TTeil *targetCell();
+
+// Whether `picture` shows `text` with the box it covers at `topLeft`, drawn in `font` and
+// `pen` on an opaque `brush`, pixel for pixel; tells "07" from "06".
+testing::AssertionResult showsText(const QImage &picture, QPoint topLeft, const QString &text, const QFont &font,
+                                   const QColor &pen, const QColor &brush);
 
 } // namespace testsupport

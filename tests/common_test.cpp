@@ -25,6 +25,8 @@ TEST(Rounding, HalvesGoToTheEvenNeighbour)
     EXPECT_EQ(Round(-0.4L), 0);
     EXPECT_EQ(Trunc(1229.4L), 1229);
     EXPECT_EQ(Trunc(-3.9L), -3);
+    EXPECT_THROW(Round(1e30L), MathError);   // no wrong integer for a value out of range
+    EXPECT_THROW(Trunc(-1e30L), MathError);
 }
 
 TEST(Rounding, ExtendedPrecisionKeepsProductsExact)
@@ -33,16 +35,6 @@ TEST(Rounding, ExtendedPrecisionKeepsProductsExact)
     // extended precision the product stays below the half.
     EXPECT_EQ(Round(static_cast<long double>(2.675) * 100), 267);
     EXPECT_EQ(Round(static_cast<long double>(1250) / 100), 12);
-}
-
-TEST(Rounding, CheckedOperationsRaiseInsteadOfInfinityOrNaN)
-{
-    EXPECT_THROW(checkedDivide(1, 0), MathError);
-    EXPECT_THROW(checkedDivide(0, 0), MathError);
-    EXPECT_THROW(checkedSqrt(-1e-18L), MathError);
-    EXPECT_THROW(Round(1e30L), MathError);
-    EXPECT_DOUBLE_EQ(static_cast<double>(checkedDivide(9, 3)), 3.0);
-    EXPECT_DOUBLE_EQ(static_cast<double>(checkedSqrt(2.25L)), 1.5);
 }
 
 class GermanFormats : public testing::Test {
@@ -92,7 +84,6 @@ TEST_F(GermanFormats, EdgeValuesOfTheConversions)
     EXPECT_EQ(formatFixed(2.35, 3, 2), "2,35");
     EXPECT_EQ(formatFixed(0.999, 3, 2), "1,00");
     EXPECT_EQ(formatFixed(1234.5, 3, 2), "1230,00");
-    EXPECT_EQ(formatInteger(62), "62");
 }
 
 TEST_F(GermanFormats, ShortDateHasAFourDigitYear)

@@ -19,6 +19,13 @@ void armOnAFakeDesktop()
     platform::armDesktopGuard(platform::FakeOs::taskbarHandle);
 }
 
+// Runs in the child too: the program's windows on the fake desktop, whose calls then go to stderr.
+void startTheProgram()
+{
+    testsupport::startProgram(QSize(1024, 768));
+    testsupport::fakeOs().reportShowToStderr = true;
+}
+
 const std::string shown = "show " + std::to_string(platform::FakeOs::taskbarHandle);
 
 // An exception that nothing catches: it has to pass a noexcept frame on its way out.
@@ -43,6 +50,12 @@ TEST_F(DesktopGuard, TaskbarComesBackOnSignalsAbortAndUncaughtExceptions)
     EXPECT_EXIT((armOnAFakeDesktop(), std::raise(SIGINT)), testing::KilledBySignal(SIGINT), shown);
     EXPECT_EXIT((armOnAFakeDesktop(), std::abort()), testing::KilledBySignal(SIGABRT), shown);
     EXPECT_EXIT((armOnAFakeDesktop(), throwFromNoexcept()), testing::KilledBySignal(SIGABRT), shown);
+}
+
+TEST_F(DesktopGuard, TheMainWindowArmsItWhenItHidesTheTaskbar)
+{
+    EXPECT_EXIT((startTheProgram(), std::raise(SIGTERM)), testing::KilledBySignal(SIGTERM), shown);
+    EXPECT_EXIT((startTheProgram(), throwFromNoexcept()), testing::KilledBySignal(SIGABRT), shown);
 }
 
 TEST_F(DesktopGuard, ShownOnceWhenSeveralWaysOutComeTogether)

@@ -381,15 +381,51 @@ TEST(ProgramIcon, IsA32PixelMarkOnTransparency)
     EXPECT_TRUE(reds > 20 && greens > 20 && blues > 20) << reds << " " << greens << " " << blues;
 }
 
-TEST(ArtworkGenerator, CommittedFilesMatchWhatItDrawsNow)
+namespace {
+
+QImage decoded(const QString &fileName, const QByteArray &bytes)
+{
+    if (fileName.endsWith(".dib"))
+        return sheetFromDib(bytes).convertToFormat(QImage::Format_ARGB32);
+    if (fileName.endsWith(".jpg"))
+        return decodeJpeg(bytes).convertToFormat(QImage::Format_ARGB32);
+    return QImage::fromData(bytes).convertToFormat(QImage::Format_ARGB32);
+}
+
+// Pixels in `area` that differ by more than a quarter of the range in a channel.
+int clearlyDifferent(const QImage &a, const QImage &b, const QRect &area)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            n += qMax(qMax(qAbs(qRed(p) - qRed(q)), qAbs(qGreen(p) - qGreen(q))),
+                      qMax(qAbs(qBlue(p) - qBlue(q)), qAbs(qAlpha(p) - qAlpha(q)))) > 64;
+        }
+    return n;
+}
+
+} // namespace
+
+// Other fonts, Qt, libjpeg or zlib versions change the bytes and the edges of what is drawn;
+// a change of the drawing itself shows as whole areas of other colours.
+TEST(ArtworkGenerator, CommittedFilesShowWhatItDrawsNow)
 {
     const QList<ArtworkGenerator::Artwork> art = ArtworkGenerator::generateAll();
     ASSERT_EQ(art.size(), 4);
     for (const ArtworkGenerator::Artwork &file : art) {
         const std::string name = file.fileName.toStdString();
         const QByteArray committed = readFile(QStringLiteral(TAMRI_SOURCE_DIR "/resources/") + file.fileName);
-        EXPECT_FALSE(committed.isEmpty()) << name;
-        EXPECT_TRUE(committed == file.bytes) << name << " is stale: run tamri_artgen";
+        const QImage now = decoded(file.fileName, file.bytes);
+        const QImage then = decoded(file.fileName, committed);
+        ASSERT_FALSE(then.isNull()) << name;
+        ASSERT_EQ(now.size(), then.size()) << name;
+        if (file.fileName.endsWith(".dib")) {
+            for (int t = 0; t < 35; ++t)
+                EXPECT_LE(clearlyDifferent(now, then, tile(t)), 103 * 103 / 20) << name << " tile " << t << ": run tamri_artgen";
+        } else {
+            EXPECT_LE(clearlyDifferent(now, then, now.rect()), now.width() * now.height() / 100) << name << ": run tamri_artgen";
+        }
         if (!name.ends_with(".ico")) {
             EXPECT_TRUE(readFile(QStringLiteral(":/tamri/") + file.fileName) == committed)
                 << name << " is not what the program embeds";

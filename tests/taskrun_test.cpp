@@ -10,6 +10,8 @@
 #include <QScreen>
 #include <QTest>
 
+#include <cmath>
+
 using namespace testsupport;
 using namespace TamriUnit;
 
@@ -61,17 +63,13 @@ TEST(SearchTime, TenthsRoundedHalfToEvenAcrossTheTickWrap)
 
 namespace {
 
-struct Hit {
-    std::uint32_t delayMs;
-    double expectedSeconds;
-};
+// Delays between hits, across the rounding cases; the clock moves on during the drawing too.
+constexpr std::uint32_t hitDelays[] = {1250, 1350, 1251, 50, 150, 2049, 999, 7777, 300, 12345};
 
-// A delay and the time it must store, cycling through the rounding cases.
-Hit hitNumber(int n)
+// Round(ms / 100) / 10 over the wrapping tick, written out apart from the program's own code.
+double tenthsBetween(std::uint32_t from, std::uint32_t to)
 {
-    static const Hit cases[] = {{1250, 1.2}, {1350, 1.4}, {1251, 1.3}, {50, 0.0}, {150, 0.2},
-                                {2049, 2.0}, {999, 1.0}, {7777, 7.8}, {300, 0.3}, {12345, 12.3}};
-    return cases[n % 10];
+    return std::nearbyint(static_cast<std::uint32_t>(to - from) / 100.0) / 10.0;
 }
 
 // A paint device that draws nothing and notes each text painted on it with its font, so
@@ -125,18 +123,46 @@ private:
 
 } // namespace
 
+// A clock that runs on by itself while the program reads it and paints, so that the order of
+// reading the tick and drawing the next target shows in the stored times.
 class TaskRun : public ProgramTest {
 protected:
-    // Starts a task by its button; the instruction box is answered by `boxes`.
-    void startTask(QPushButton *button)
+    void SetUp() override
     {
-        boxes.whileOpen = [this](QMessageBox *) { instructionVisible = form().instrImage1 && form().instrImage1->isVisible(); };
-        click(button);
-        boxes.whileOpen = nullptr;
+        ProgramTest::SetUp();
+        os().msPerRead = 1;
+        os().msPerPaint = 20;
     }
 
-    // Hits every target in turn, each `hitNumber(n)` ms after the previous one, with a
-    // wrong click and a centre click before every hit. Returns the counter after each hit.
+    // Starts a task by its button; the subject reads the instruction box for 4 s.
+    void startTask(QPushButton *button)
+    {
+        boxes.whileOpen = [this](QMessageBox *) {
+            instructionVisible = form().instrImage1 && form().instrImage1->isVisible();
+            os().tick += 4000;
+        };
+        os().onTickRead = [this] {
+            boardShownAtClockStart = cellAt(0, 0) && cellAt(0, 0)->isVisible() && form().ctrlPanel->isHidden();
+        };
+        click(button);
+        os().onTickRead = nullptr;
+        boxes.whileOpen = nullptr;
+        clockStart = lastTick;
+    }
+
+    // One hit as the clock saw it.
+    struct Hit {
+        TTeil *cell;
+        std::size_t readings;          // tick readings during the click
+        std::uint32_t reading;         // the first of them
+        std::uint32_t lastTickBefore;  // where the program's clock stood at that reading
+        int paintsBeforeReading;
+        int paints;                    // paint events during the click
+    };
+
+    // Hits every target in turn, `hitDelays` ms after the end of the previous hit's
+    // drawing, with a centre click and a wrong click before every hit. Returns the counter
+    // after each hit.
     std::vector<int> playToTheEnd(bool withWrongClicks = true)
     {
         std::vector<int> counters;
@@ -146,22 +172,53 @@ protected:
                 os().tick += 17;
                 const std::uint32_t tickBefore = lastTick;
                 const std::uint8_t targetBefore = currentTarget;
+                const std::size_t readingsBefore = os().readings.size();
                 click(cellAt(centreColumn, centreRow));
                 click(cellAt((target->column + 1) % gridColumns, target->row));
                 EXPECT_EQ(lastTick, tickBefore);
                 EXPECT_EQ(currentTarget, targetBefore);
-                os().tick -= 17;
+                EXPECT_EQ(os().readings.size(), readingsBefore);
             }
-            os().tick += hitNumber(n).delayMs;
-            expectedTimes[target] = hitNumber(n).expectedSeconds;
+            os().tick += hitDelays[n % 10];
+            Hit hit{target, os().readings.size(), 0, 0, -1, os().paints};
+            os().onTickRead = [&] {
+                if (hit.paintsBeforeReading < 0) {
+                    hit.paintsBeforeReading = os().paints - hit.paints;
+                    hit.reading = os().tick;
+                    hit.lastTickBefore = lastTick;
+                }
+            };
             click(target);
+            os().onTickRead = nullptr;
+            hit.readings = os().readings.size() - hit.readings;
+            hit.paints = os().paints - hit.paints;
+            hits.push_back(hit);
             counters.push_back(currentTarget);
         }
         return counters;
     }
 
+    // Each stored time is Round(ms between two hit readings / 100) / 10, the tick is read
+    // once per hit before anything is drawn, and the measured intervals plus the open one
+    // make up the clock's whole run since the task start.
     void expectStoredTimes()
     {
+        std::map<TTeil *, double> expected;
+        std::uint32_t previous = clockStart;
+        std::uint32_t measured = 0;
+        for (const Hit &hit : hits) {
+            EXPECT_EQ(hit.readings, 1u);
+            EXPECT_EQ(hit.paintsBeforeReading, 0);
+            EXPECT_GT(hit.paints, 0);   // the drawing moved the clock
+            EXPECT_EQ(hit.lastTickBefore, previous);
+            expected[hit.cell] = tenthsBetween(previous, hit.reading);
+            measured += hit.reading - hit.lastTickBefore;
+            previous = hit.reading;
+        }
+        EXPECT_EQ(lastTick, previous);
+        EXPECT_EQ(static_cast<std::uint32_t>(measured + (os().tick - lastTick)),
+                  static_cast<std::uint32_t>(os().tick - clockStart));
+
         int timed = 0;
         for (int row = 0; row < gridRows; ++row)
             for (int column = 0; column < gridColumns; ++column) {
@@ -170,8 +227,8 @@ protected:
                     EXPECT_EQ(cell->searchTime, 0.0);
                     continue;
                 }
-                ASSERT_TRUE(expectedTimes.count(cell)) << column << "," << row;
-                EXPECT_EQ(cell->searchTime, expectedTimes[cell]) << column << "," << row;
+                ASSERT_TRUE(expected.count(cell)) << column << "," << row;
+                EXPECT_EQ(cell->searchTime, expected[cell]) << column << "," << row;
                 ++timed;
             }
         EXPECT_EQ(timed, lastIndex);
@@ -181,7 +238,9 @@ protected:
 
     BoxAnswerer boxes;
     bool instructionVisible = false;
-    std::map<TTeil *, double> expectedTimes;
+    bool boardShownAtClockStart = false;
+    std::uint32_t clockStart = 0;
+    std::vector<Hit> hits;
 };
 
 TEST_F(TaskRun, NumbersTaskFromStartToResultsButton)
@@ -213,7 +272,9 @@ TEST_F(TaskRun, NumbersTaskFromStartToResultsButton)
     EXPECT_EQ(tileRects->size(), 63u);
     EXPECT_EQ(QApplication::focusWidget(), &form());
     EXPECT_EQ(cellAt(centreColumn, centreRow)->orderIndex, 31);
-    EXPECT_EQ(lastTick, 0xffffe000u);
+    // The first target's clock starts once the board is built and shown, not when the box closes.
+    EXPECT_TRUE(boardShownAtClockStart);
+    EXPECT_EQ(lastTick, os().readings.back());
 
     const std::vector<int> counters = playToTheEnd();
     ASSERT_EQ(counters.size(), 62u);
@@ -246,6 +307,7 @@ TEST_F(TaskRun, PicturesTaskCountsPastTheCentreAndFinishesAt35)
     EXPECT_EQ(centreColumn, 3);
     EXPECT_EQ(centreRow, 2);
     EXPECT_TRUE(form().testIma.isNull());   // the sheet is released once the board is built
+    EXPECT_TRUE(boardShownAtClockStart);
 
     const std::vector<int> counters = playToTheEnd(false);
     ASSERT_EQ(counters.size(), 34u);
@@ -257,23 +319,6 @@ TEST_F(TaskRun, PicturesTaskCountsPastTheCentreAndFinishesAt35)
     EXPECT_EQ(form().ladenBB_1->text(), "Ergebnisse Bilder");
     EXPECT_EQ(form().ladenBB_1->property("tag").toInt(), 1);
     EXPECT_FALSE(form().ladenBB_2->isVisible());
-}
-
-TEST_F(TaskRun, FirstTargetIsTimedFromTheBuiltBoardNotFromTheInstructionBox)
-{
-    bool boardShownWhenClockStarted = false;
-    os().onTickRead = [this, &boardShownWhenClockStarted] {
-        boardShownWhenClockStarted = cellAt(0, 0) && cellAt(0, 0)->isVisible() && form().ctrlPanel->isHidden();
-    };
-    boxes.whileOpen = [this](QMessageBox *) { os().tick = 4000; };   // the subject reads for 4 s
-    click(form().ladenBB_2);
-    os().onTickRead = nullptr;
-    EXPECT_TRUE(boardShownWhenClockStarted);
-    EXPECT_EQ(lastTick, 4000u);
-    os().tick = 4000 + 1350;
-    TTeil *first = targetCell();
-    click(first);
-    EXPECT_EQ(first->searchTime, 1.4);
 }
 
 TEST_F(TaskRun, PictureCellsShowTheirTileAndTheCentreShowsTheTarget)
@@ -295,22 +340,24 @@ TEST_F(TaskRun, PictureCellsShowTheirTileAndTheCentreShowsTheTarget)
     EXPECT_EQ(cellAt(0, 0)->size(), QSize(103, 103));
 }
 
-TEST_F(TaskRun, NumberCellsShowTwoDigitsOnLightGrey)
+TEST_F(TaskRun, NumberCellsShowTheirNumberInTwoDigitsOnLightGrey)
 {
     startTask(form().ladenBB_2);
-    const TTeil *cell = cellAt(0, 0);
-    const QImage picture = cell->picture();
-    EXPECT_EQ(picture.pixel(0, 0) & 0xffffff, 0xeeeeeeu);
-    EXPECT_EQ(picture.pixel(69, 69) & 0xffffff, 0xeeeeeeu);
-    EXPECT_EQ(picture.pixel(70, 70) & 0xffffff, 0xffffffu);   // outside the 70 px face the bitmap stays white
-    int dark = 0;
-    for (int y = 17; y < 60; ++y)
-        for (int x = 17; x < 70; ++x)
-            dark += qGray(picture.pixel(x, y)) < 100;
-    EXPECT_GT(dark, 40);   // digits drawn from (17, 17) on
-    for (int y = 0; y < 17; ++y)
+    const QColor lightGrey(238, 238, 238);
+    for (int i = 0; i <= lastIndex; ++i) {
+        if (i == centreIndex)
+            continue;   // shows the target
+        const QImage picture = cellAt(i % gridColumns, i / gridColumns)->picture();
+        const QString number = QStringLiteral("%1").arg(cellContent[i] + 1, 2, 10, QLatin1Char('0'));
+        EXPECT_TRUE(showsText(picture, QPoint(17, 17), number, common::tahoma(32), Qt::black, lightGrey)) << "cell " << i;
+        // Light grey round the number; outside the 70 px face the bitmap stays white.
+        EXPECT_EQ(picture.pixel(0, 0) & 0xffffff, 0xeeeeeeu);
+        EXPECT_EQ(picture.pixel(16, 69) & 0xffffff, 0xeeeeeeu);
+        EXPECT_EQ(picture.pixel(69, 69) & 0xffffff, 0xeeeeeeu);
+        EXPECT_EQ(picture.pixel(70, 70) & 0xffffff, 0xffffffu);
         for (int x = 0; x < 70; ++x)
-            ASSERT_EQ(picture.pixel(x, y) & 0xffffff, 0xeeeeeeu) << x << "," << y;
+            ASSERT_EQ(picture.pixel(x, 16) & 0xffffff, 0xeeeeeeu) << x;
+    }
 }
 
 TEST_F(TaskRun, TargetFrameLiesTwentyPixelsOutsideTheNumbersCentre)
@@ -363,15 +410,28 @@ TEST_F(TaskRun, TargetFrameOverlapsThePicturesCentreCell)
 
 TEST_F(TaskRun, BadInputChangesNothing)
 {
-    boxes.whileOpen = [this](QMessageBox *) {
-        click(form().ladenBB_1);   // the instruction box is modal
-        QTest::mouseClick(&form(), Qt::LeftButton, Qt::NoModifier, QPoint(500, 500));
+    // The instruction box is modal: "&ENDE" and "&HILFE", still shown and enabled, take no
+    // click that comes through the window system while it is open.
+    const auto windowClick = [this](QWidget *button) {
+        QTest::mouseClick(form().windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                          button->mapTo(&form(), button->rect().center()));
+    };
+    boxes.whileOpen = [&](QMessageBox *) {
+        if (boxes.seen.size() > 1)
+            return;
+        ASSERT_TRUE(form().endeBBtn->isVisible() && form().endeBBtn->isEnabled());
+        ASSERT_TRUE(form().helpBBtn->isVisible() && form().helpBBtn->isEnabled());
+        windowClick(form().endeBBtn);
+        windowClick(form().helpBBtn);
     };
     click(form().ladenBB_2);
     boxes.whileOpen = nullptr;
     EXPECT_EQ(boxes.seen.size(), 1u);
+    EXPECT_TRUE(form().isVisible());
 
     TTeil *target = targetCell();
+    const std::uint32_t clockStart = lastTick;
+    const std::size_t readings = os().readings.size();
     os().tick += 500;
     click(target, Qt::RightButton);
     click(target, Qt::MiddleButton);
@@ -383,16 +443,19 @@ TEST_F(TaskRun, BadInputChangesNothing)
                                                                               : cellAt(i % gridColumns, (i / gridColumns) % gridRows));
     EXPECT_EQ(currentTarget, 0);
     EXPECT_EQ(target->searchTime, 0.0);
+    EXPECT_EQ(os().readings.size(), readings);
 
     // A double click as the window system delivers it: press, release, double click, release.
     QTest::mouseClick(target, Qt::LeftButton);
     QTest::mouseDClick(target, Qt::LeftButton);
     QTest::mouseRelease(target, Qt::LeftButton);
     EXPECT_EQ(currentTarget, 1);
-    EXPECT_EQ(target->searchTime, 0.5);
+    EXPECT_EQ(os().readings.size(), readings + 1);
+    const double time = tenthsBetween(clockStart, lastTick);
+    EXPECT_GE(time, 0.5);
     for (int row = 0; row < gridRows; ++row)
         for (int column = 0; column < gridColumns; ++column)
-            EXPECT_EQ(cellAt(column, row)->searchTime, cellAt(column, row) == target ? 0.5 : 0.0);
+            EXPECT_EQ(cellAt(column, row)->searchTime, cellAt(column, row) == target ? time : 0.0);
 }
 
 TEST_F(TaskRun, EndeAfterTheTaskDestroysTheCellsAndReleasesTheTileRectangles)

@@ -10,6 +10,6 @@ int main(int argc, char **argv)
     common::Application application(argc, argv);
     common::registerFonts();
     testing::InitGoogleTest(&argc, argv);
-    platform::install(&testsupport::fakeOs());
+    testsupport::installFakeDesktop();
     return RUN_ALL_TESTS();
 }
