@@ -1,7 +1,7 @@
 // Plays the real program like a test subject would: it sees nothing but the pixels of the
 // root window and acts only through synthetic mouse and keyboard events (XTest).
 //
-// Usage: tamri_play SCENARIO [numbers|pictures] [--shots FOLDER]
+// Usage: tamri_play SCENARIO [numbers|pictures] [--shots FOLDER] [--human-pace]
 //   task              play a whole task, check the results windows, leave by "Betrachter schliessen"
 //   escape-start      Escape on the start screen
 //   escape-task       start the task by its access key, a few hits, then Escape
@@ -28,6 +28,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -499,6 +500,17 @@ void checkCounters(const std::vector<Image> &bands, const Board &board)
         std::printf("counters read %s\n", seen.c_str());
 }
 
+// For the README's pictures: a subject who takes 0.6 to 3 s per target and is slower on the
+// left of the board than on the right. Drawn from a fixed seed, so every run looks alike.
+bool humanPace = false;
+
+std::chrono::milliseconds humanInterval(int column, int columns)
+{
+    static std::mt19937 generator(20261209);
+    const int base = 600 + static_cast<int>(generator() % 1601);
+    return std::chrono::milliseconds(base + 800 * (columns - 1 - column) / (columns - 1));
+}
+
 class Player {
 public:
     Player(const Desktop &screen, std::string shots, bool numbers)
@@ -717,6 +729,8 @@ public:
             if (t % 7 == 3)
                 wrongClick((t / 7) % 3, shot, {c, r});
             const Rect cell = board.cell(c, r);
+            if (humanPace)
+                std::this_thread::sleep_for(humanInterval(c, board.columns));
             screen.click(cell.centreX(), cell.centreY());
 
             bool thanks = false;
@@ -946,6 +960,12 @@ int main(int argc, char **argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string shots;
+    for (std::size_t i = 0; i < args.size(); ++i)
+        if (args[i] == "--human-pace") {
+            humanPace = true;
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
+            break;
+        }
     for (std::size_t i = 0; i + 1 < args.size(); ++i)
         if (args[i] == "--shots") {
             shots = args[i + 1];
@@ -954,7 +974,7 @@ int main(int argc, char **argv)
         }
     if (args.empty() || args.size() > 2 || (args.size() == 2 && args[1] != "numbers" && args[1] != "pictures")) {
         std::fprintf(stderr, "usage: tamri_play task|escape-start|escape-task|escape-finished|ende-finished|"
-                             "start-screen|bad-input|alt-f4|panel-shown [numbers|pictures] [--shots FOLDER]\n");
+                             "start-screen|bad-input|alt-f4|panel-shown [numbers|pictures] [--shots FOLDER] [--human-pace]\n");
         return 2;
     }
     const std::string name = args[0] + (args.size() == 2 ? " " + args[1] : "");
