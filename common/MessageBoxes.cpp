@@ -55,6 +55,8 @@ protected:
         }
         fitToText();
         place();
+        // Asked for, since not every desktop gives a new window the keyboard (Wayland).
+        activateWindow();
     }
 
     bool event(QEvent *event) override
@@ -102,7 +104,13 @@ private:
                 box};
     }
 
-    void place() { move(wantedFrame().topLeft()); }
+    // The client area is placed where the frame's margins put it: a move of the frame itself
+    // misses by the title bar under some window managers (mutter with XWayland).
+    void place()
+    {
+        const QMargins frame = frameMargins(this);
+        setGeometry(QRect(wantedFrame().topLeft() + QPoint(frame.left(), frame.top()), size()));
+    }
 
     std::optional<int> requestedTop;
     FrameKeeper frameKeeper;

@@ -99,6 +99,9 @@ bool Tdatenbetrachter::event(QEvent *event)
 void Tdatenbetrachter::showEvent(QShowEvent *event)
 {
     FormShow();
+    // Not every desktop activates a new window (a native Wayland compositor may not): the
+    // chart must not stay empty until it is clicked.
+    FormActivate();
     QDialog::showEvent(event);
 }
 
@@ -202,6 +205,9 @@ QString Tdatenbetrachter::buildChartTitle()
 void Tdatenbetrachter::lpButtonClick()
 {
     lpButton->setEnabled(false);
+    // Made before this window, the lateral window belongs to the main window; as a child of
+    // this one it stays above it also where the desktop decides the stacking (Wayland).
+    TamriUnit::lpForm->setParent(this, TamriUnit::lpForm->windowFlags());
     TamriUnit::lpForm->exec();
 }
 

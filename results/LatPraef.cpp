@@ -11,6 +11,7 @@
 #include <QPushButton>
 
 #include <cmath>
+#include <utility>
 
 namespace LatPraef {
 
@@ -258,7 +259,7 @@ TlpForm::TlpForm(QWidget *parent)
 
 bool TlpForm::event(QEvent *event)
 {
-    if (event->type() == QEvent::WindowActivate)
+    if (event->type() == QEvent::WindowActivate && !std::exchange(activatedByShow, false))
         FormActivate();
     const bool handled = QDialog::event(event);
     if (frameKeeper.mustPlaceAgain(this, event, QRect(QPoint(0, 0), common::screenSize())))
@@ -274,6 +275,15 @@ void TlpForm::keyPressEvent(QKeyEvent *event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+// Not every desktop activates a new window (a native Wayland compositor may not), so the
+// show counts as the first activation; the picture is drawn once for both.
+void TlpForm::showEvent(QShowEvent *event)
+{
+    FormActivate();
+    activatedByShow = true;
+    QDialog::showEvent(event);
 }
 
 void TlpForm::resizeEvent(QResizeEvent *event)

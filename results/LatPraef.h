@@ -88,6 +88,7 @@ public:
 protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
@@ -96,6 +97,8 @@ private:
     void drawLateralPreference();
 
     common::FrameKeeper frameKeeper;
+    // The show did the work of the activation that follows it.
+    bool activatedByShow = false;
 
     // The drawing surface keeps its brush from one drawing to the next.
     QBrush canvasBrush = Qt::white;

@@ -192,6 +192,10 @@ bool TtamriForm::event(QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate)
         FormActivate();
+    // A tiling manager after a focus change, or a desktop switch, may take full screen away.
+    if (event->type() == QEvent::WindowStateChange && isVisible() && (!isFullScreen() || isMinimized())
+        && (static_cast<QWindowStateChangeEvent *>(event)->oldState() & Qt::WindowFullScreen))
+        showFullScreen();
     return QWidget::event(event);
 }
 

@@ -6,6 +6,11 @@
 
 int main(int argc, char *argv[])
 {
+    // A native Wayland client can neither keep itself in front nor place its windows, so X11
+    // (XWayland on a Wayland desktop) comes first and Wayland only where there is no X server.
+    // A platform the user names wins.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
     common::Application application(argc, argv);
     common::registerFonts();
     const auto os = platform::createNativeOs();
@@ -15,6 +20,7 @@ int main(int argc, char *argv[])
     tamriForm = new TtamriForm;
     lpForm = new TlpForm(tamriForm);
     datenbetrachter = new Tdatenbetrachter(tamriForm);
+    tamriForm->setScreen(QGuiApplication::primaryScreen());
     tamriForm->showFullScreen();
     const int exitCode = application.exec();
     delete tamriForm;

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 
 using namespace testsupport;
 
@@ -176,6 +177,20 @@ TEST_F(ProgramTest, HelpBoxCanBeShownAgainAndAgain)
     }
     EXPECT_TRUE(form().isVisible());
     EXPECT_TRUE(form().ladenBB_1->isEnabled());
+}
+
+// A tiling manager after a focus change, or a desktop switch, takes full screen away.
+TEST_F(ProgramTest, FullScreenTakenAwayIsAskedForAgain)
+{
+    form().showFullScreen();
+    QApplication::processEvents();
+    ASSERT_TRUE(form().isFullScreen());
+    for (const Qt::WindowState state : {Qt::WindowNoState, Qt::WindowMaximized, Qt::WindowMinimized}) {
+        form().windowHandle()->setWindowStates(state);
+        QApplication::processEvents();
+        EXPECT_TRUE(form().isFullScreen()) << state;
+        EXPECT_FALSE(form().isMinimized()) << state;
+    }
 }
 
 TEST_F(ProgramTest, EndeBeforeAnyTaskReleasesNothingAndGivesTheTaskbarBack)

@@ -723,6 +723,34 @@ TEST_F(LateralPicture, RedrawOnReactivationStartsFromTheBarBrush)
     EXPECT_EQ(pixel(picture, 631, 396), black);
 }
 
+// A desktop that does not activate a new window (native Wayland) still sees the whole window
+// from its show on; the activation that follows the show draws nothing again.
+TEST_F(LateralPicture, ShownWithoutActivationItIsLaidOutAndDrawnOnce)
+{
+    numbersWithLongestLastLines();
+    lateral().show();
+    EXPECT_EQ(lateral().closeB->text(), "Schließen");
+    EXPECT_EQ(lateral().grafIma->geometry(), QRect(384, 130, 1152, 820));
+    EXPECT_EQ(pixel(lateralPicture(), 631, 396), black);
+    activate(&lateral());
+    EXPECT_EQ(pixel(lateralPicture(), 1000, 700), white);
+    activate(&lateral());
+    EXPECT_EQ(pixel(lateralPicture(), 1000, 700), barYellow);
+    lateral().hide();
+}
+
+TEST_F(ResultsWindows, ChartShownWithoutActivationIsLaidOutWithItsTitles)
+{
+    playTask(true);
+    viewer().show();
+    EXPECT_EQ(viewer().Chart1->geometry(), QRect(35, 61, 1728, 1019));
+    const QChart *chart = viewer().Chart1->chart();
+    EXPECT_TRUE(chart->title().startsWith("Proband"));
+    EXPECT_EQ(chart->axes(Qt::Horizontal).first()->titleText(), "Vorlage Nr.:");
+    EXPECT_EQ(pointColour(viewer().Series1, 1), QColor(Qt::red));
+    viewer().hide();
+}
+
 TEST_F(LateralPicture, PicturesRowZeroCoversTheFootOfTheHeader)
 {
     playTask(false);
