@@ -9,6 +9,7 @@ TAMRI_PACKAGES=(
   wine wine64 fonts-wine
   xvfb xauth x11-utils xdotool imagemagick
   openbox tint2
+  mutter xwayland qt6-wayland dbus zenity
   dpkg-dev file lintian desktop-file-utils
 )
 

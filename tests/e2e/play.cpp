@@ -2,6 +2,7 @@
 // root window and acts only through synthetic mouse and keyboard events (XTest).
 //
 // Usage: tamri_play SCENARIO [numbers|pictures] [--shots FOLDER] [--human-pace]
+//                   [--pixels-only] [--area WxH] [--focus-away COMMAND]
 //   task              play a whole task, check the results windows, leave by "Betrachter schliessen"
 //   escape-start      Escape on the start screen
 //   escape-task       start the task by its access key, a few hits, then Escape
@@ -12,6 +13,10 @@
 //                     instruction box is open, close that box by Alt+F4, a few hits, Escape
 //   alt-f4            Alt+F4 on the main window (for a window manager to close it)
 //   panel-shown       wait for the desktop's panel to show at the bottom (no program running)
+// --pixels-only: the program's windows are not X windows of this display (a nested Wayland
+// compositor draws them): boxes and windows are known by their pixels alone.
+// --area: the program's screen is this top-left part of the display; the rest must not change.
+// --focus-away: runs the command (a window that takes the focus and goes again) during the task.
 // The program is started by the caller, who also checks its exit code. Exit code 1: the play
 // went through but some checks failed; 2: the play broke off, the program is left as it is.
 
@@ -21,10 +26,13 @@
 #include <X11/keysym.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <optional>
@@ -94,6 +102,10 @@ struct Failure : std::runtime_error {
 {
     throw Failure(what);
 }
+
+bool pixelsOnly = false;
+std::optional<std::pair<int, int>> area;
+std::string focusAway;
 
 // Checks of what the screen shows; a wrong look is reported but the play goes on, so one
 // run reports every check that fails.
@@ -175,14 +187,16 @@ public:
             fail("the X server has no XTest extension");
         XSetErrorHandler(ignoreXErrors);
         root = DefaultRootWindow(display);
-        width = DisplayWidth(display, DefaultScreen(display));
+        fullWidth = width = DisplayWidth(display, DefaultScreen(display));
         height = DisplayHeight(display, DefaultScreen(display));
+        if (area)
+            std::tie(width, height) = *area;
     }
     ~Desktop() { XCloseDisplay(display); }
     Desktop(const Desktop &) = delete;
     Desktop &operator=(const Desktop &) = delete;
 
-    int width = 0, height = 0;
+    int width = 0, height = 0, fullWidth = 0;
 
     Image grab(Rect r) const
     {
@@ -206,13 +220,41 @@ public:
 
     Image grab() const { return grab({0, 0, width, height}); }
 
+    // The screen once it stays the same for a moment: a compositor may show a closed window
+    // or a half-drawn one for a few frames more.
+    Image settled() const
+    {
+        Image last = grab();
+        for (int i = 0; pixelsOnly && i < 30; ++i) {
+            std::this_thread::sleep_for(100ms);
+            Image now = grab();
+            if (now == last)
+                break;
+            last = std::move(now);
+        }
+        return last;
+    }
+
     void click(int x, int y) const
     {
         XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
         XSync(display, False);
+        if (pixelsOnly)
+            std::this_thread::sleep_for(50ms);   // the nested compositor's seat must see the move first
         XTestFakeButtonEvent(display, 1, True, CurrentTime);
         XTestFakeButtonEvent(display, 1, False, CurrentTime);
         XSync(display, False);
+        if (pixelsOnly)
+            park();
+    }
+
+    // A nested compositor draws the pointer into the picture: out of the way in the top-right
+    // corner, where only its tip shows and nothing is compared, it leaves the checks alone.
+    void park() const
+    {
+        XTestFakeMotionEvent(display, -1, width - 1, 0, CurrentTime);
+        XSync(display, False);
+        std::this_thread::sleep_for(50ms);
     }
 
     void key(KeySym symbol, bool withAlt = false) const
@@ -349,14 +391,24 @@ void waitFor(const std::string &what, const std::function<bool()> &done, std::ch
         fail("timed out after " + std::to_string(timeout.count() / 1000) + " s waiting for " + what);
 }
 
-// Every pixel of the rectangle has the colour.
-void expectArea(const Image &shot, Rect r, Rgb colour, const std::string &what)
+// The first pixel of the rectangle that has not the colour, but for a compositor's faint
+// window shadows.
+std::optional<std::pair<int, int>> otherPixel(const Image &shot, Rect r, Rgb colour)
 {
+    const int slack = pixelsOnly ? 12 : 0;
+    const auto near = [&](std::uint8_t a, std::uint8_t b) { return std::abs(a - b) <= slack; };
     for (int y = r.y; y < r.y + r.h; ++y)
         for (int x = r.x; x < r.x + r.w; ++x)
-            if (!expect(shot.at(x, y) == colour, what + ": pixel (" + std::to_string(x) + "," + std::to_string(y) +
-                                                     ") is " + str(shot.at(x, y)) + ", expected " + str(colour)))
-                return;
+            if (const Rgb p = shot.at(x, y); !near(p.r, colour.r) || !near(p.g, colour.g) || !near(p.b, colour.b))
+                return std::pair{x, y};
+    return std::nullopt;
+}
+
+void expectArea(const Image &shot, Rect r, Rgb colour, const std::string &what)
+{
+    if (const auto p = otherPixel(shot, r, colour))
+        expect(false, what + ": pixel (" + std::to_string(p->first) + "," + std::to_string(p->second) + ") is " +
+                          str(shot.at(p->first, p->second)) + ", expected " + str(colour));
 }
 
 void expectPixel(const Image &shot, int x, int y, Rgb colour, const std::string &what)
@@ -539,6 +591,12 @@ public:
     // Answers the box of this title with Return, or closes it the way given.
     void answerBox(const std::string &title, KeySym key = XK_Return, bool withAlt = false)
     {
+        if (pixelsOnly) {
+            // The caller then waits for what the closed box uncovers.
+            std::this_thread::sleep_for(500ms);
+            screen.key(key, withAlt);
+            return;
+        }
         boxOnTop(title);
         screen.key(key, withAlt);
         waitFor("the box \"" + title + "\" to close", [&] { return !screen.window(title); });
@@ -558,7 +616,9 @@ public:
             const Image shot = screen.grab();
             return shot.at(w / 2, h / 2) == lightYellow && shot.at(5, 16) == silver;
         });
-        const Image shot = screen.grab();
+        const Image shot = screen.settled();
+        if (screen.fullWidth > w)
+            otherOutput = screen.grab(otherOutputRect());
         expectArea(shot, {0, 33, w, h - 33}, lightYellow, "start screen below the panel");
         expectArea(shot, {0, 0, 5, 33}, silver, "left end of the control panel");
         expectArea(shot, {545, 0, 100, 33}, silver, "control panel right of the buttons");
@@ -566,6 +626,15 @@ public:
             expect(!uniform(shot.crop(button)),
                    "no push button at (" + std::to_string(button.x) + "," + std::to_string(button.y) + ")");
         return shot;
+    }
+
+    // What lies beside the program's screen (another output) is as it was at the start, but for
+    // the edge where the parked pointer's picture reaches over.
+    Rect otherOutputRect() const { return {screen.width + 32, 0, screen.fullWidth - screen.width - 32, screen.height}; }
+    void otherOutputUnchanged(const std::string &when)
+    {
+        if (screen.fullWidth > screen.width)
+            expect(screen.grab(otherOutputRect()) == otherOutput, "the other output changed " + when);
     }
 
     // The Pictures and Numbers task buttons, ENDE and HILFE.
@@ -581,12 +650,14 @@ public:
         } else {
             screen.click(taskButton().centreX(), taskButton().centreY());
         }
-        waitFor("the instruction box \"Information\"", [&] { return screen.window("Information").has_value(); });
+        if (!pixelsOnly)
+            waitFor("the instruction box \"Information\"", [&] { return screen.window("Information").has_value(); });
         const Rect picture{(screen.width - 337) / 2, (screen.height - 328) / 5, 337, 328};
         const int right = picture.x + picture.w - 1, bottom = picture.y + picture.h - 1;
         // Under a window manager the box may be placed again once its frame is known; the
         // picture's surroundings are checked when that is done, or after 5 s.
-        boxOnTop("Information");
+        if (!pixelsOnly)
+            boxOnTop("Information");
         Image shot;
         const auto framedByYellow = [&] {
             for (int y = picture.y; y < picture.y + picture.h; ++y)
@@ -594,11 +665,22 @@ public:
                     return false;
             return true;
         };
+        // Without windows to ask, the box is known by what it covers away from the picture.
+        const auto boxAside = [&] {
+            for (int y = 40; y < screen.height; y += 4)
+                for (int x = 0; x < screen.width; x += 4)
+                    if ((x < picture.x - 30 || x > picture.x + picture.w + 30 || y > picture.y + picture.h + 30) &&
+                        shot.at(x, y) != lightYellow)
+                        return true;
+            return false;
+        };
         waitUntil([&] {
             shot = screen.grab();
             return shot.at(picture.x, picture.y) != lightYellow && shot.at(right, bottom) != lightYellow &&
-                   framedByYellow();
+                   (pixelsOnly ? boxAside() : framedByYellow());
         }, 5s);
+        if (pixelsOnly)
+            expect(boxAside(), "no instruction box to be seen");
         expect(shot.at(picture.x, picture.y) != lightYellow && shot.at(right, bottom) != lightYellow,
                "no instruction picture with its corners at (" + std::to_string(picture.x) + "," +
                    std::to_string(picture.y) + ") and (" + std::to_string(right) + "," + std::to_string(bottom) + ")");
@@ -606,6 +688,7 @@ public:
         expectArea(shot, {picture.x - 1, picture.y, 1, picture.h}, lightYellow, "left of the instruction picture");
         expectArea(shot, {picture.x + picture.w, picture.y, 1, picture.h}, lightYellow, "right of the instruction picture");
         expectBottomRow(shot, lightYellow, "the instruction screen");
+        otherOutputUnchanged("with the instruction box open");
         if (badInput) {
             const Image before = screen.grab();
             screen.click(taskButton().centreX(), taskButton().centreY());
@@ -706,9 +789,44 @@ public:
         }
         screen.click(x, y);
         std::this_thread::sleep_for(150ms);
-        if (screen.grab() != before)
-            fail("a click on " + what + " changed the screen");
+        if (const Image after = screen.grab(); after != before) {
+            Rect changed{after.width, after.height, 0, 0};
+            for (int y = 0; y < after.height; ++y)
+                for (int x = 0; x < after.width; ++x)
+                    if (after.at(x, y) != before.at(x, y)) {
+                        changed.w = std::max(changed.w, x + 1);
+                        changed.h = std::max(changed.h, y + 1);
+                        changed.x = std::min(changed.x, x);
+                        changed.y = std::min(changed.y, y);
+                    }
+            fail("a click on " + what + " at (" + std::to_string(x) + "," + std::to_string(y) +
+                 ") changed the screen between (" + std::to_string(changed.x) + "," + std::to_string(changed.y) +
+                 ") and (" + std::to_string(changed.w - 1) + "," + std::to_string(changed.h - 1) + ")");
+        }
         ++wrongClicks;
+    }
+
+    // Another window takes the keyboard for a while and goes again: then the board fills the
+    // screen as before. Whether the other window shows depends on the main window staying on top.
+    void leaveAndComeBack(const Image &before)
+    {
+        std::atomic<bool> gone = false;
+        std::thread other([&] {
+            if (std::system(focusAway.c_str()) == -1)
+                std::printf("cannot run %s\n", focusAway.c_str());
+            gone = true;
+        });
+        bool seen = false;
+        while (!gone) {
+            if (!seen && screen.grab() != before) {
+                seen = true;
+                save("focus_away", screen.grab());
+            }
+            std::this_thread::sleep_for(50ms);
+        }
+        other.join();
+        std::printf("the other window %s\n", seen ? "showed over the board" : "stayed behind the board");
+        waitFor("the whole board again once the other window went", [&] { return screen.grab() == before; });
     }
 
     // Plays targets until `stopAfter` hits, or all of them; returns the hits made.
@@ -725,6 +843,8 @@ public:
             const Image band = shot.crop(counterBand);
             const Image target = shot.crop(centre);
             bands.push_back(band);
+            if (t == 10 && !focusAway.empty())
+                leaveAndComeBack(shot);
             const auto [c, r] = findTarget(shot, t);
             if (t % 7 == 3)
                 wrongClick((t / 7) % 3, shot, {c, r});
@@ -735,7 +855,7 @@ public:
 
             bool thanks = false;
             waitFor("a new target or the thanks box after hit " + std::to_string(t + 1), [&] {
-                if (screen.window("tamri")) {
+                if (pixelsOnly ? t + 1 == board.targets() && screen.grab() != shot : screen.window("tamri").has_value()) {
                     thanks = true;
                     return true;
                 }
@@ -750,6 +870,7 @@ public:
                  std::to_string(board.targets()));
         std::printf("%d targets found, %d ignored wrong clicks\n", hits, wrongClicks);
         checkCounters(bands, board);
+        otherOutputUnchanged("with the thanks box open");
         answerBox("tamri");
         return hits;
     }
@@ -761,7 +882,7 @@ public:
             const Image shot = screen.grab();
             return shot.at(w / 2, h / 2) == grey && shot.at(5, 16) == silver;
         });
-        const Image shot = screen.grab();
+        const Image shot = screen.settled();
         expectArea(shot, {0, 33, w, h - 33}, grey, "finished screen below the panel");
         expectArea(shot, {0, 0, 5, 33}, silver, "left end of the control panel");
         expectArea(shot, otherTaskButton(), silver, "where the other task's button was");
@@ -776,13 +897,15 @@ public:
         const int w = screen.width, h = screen.height;
         screen.click(taskButton().centreX(), taskButton().centreY());
         std::optional<Window> viewer;
-        waitFor("the results window \"Datenbetrachter\"", [&] { return (viewer = screen.window("Datenbetrachter")).has_value(); });
-        const Rect g = screen.geometry(*viewer);
+        if (!pixelsOnly)
+            waitFor("the results window \"Datenbetrachter\"", [&] { return (viewer = screen.window("Datenbetrachter")).has_value(); });
+        const Rect g = viewer ? screen.geometry(*viewer) : Rect{0, 0, w, h};
         expect(g.x == 0 && g.y == 0 && g.w == w && g.h == h,
                "the results window lies at (" + std::to_string(g.x) + "," + std::to_string(g.y) + ") " +
                    std::to_string(g.w) + "x" + std::to_string(g.h) + ", expected the whole screen");
         const Rect chart{35, 61, static_cast<int>(0.9 * w), h - 61};
         checkChart(chart);
+        otherOutputUnchanged("with the results window open");
         save(board.numbers ? "chart" : "chart_pictures", screen.grab());
 
         screen.click(9 + 151 / 2, 5 + 29 / 2);
@@ -797,7 +920,8 @@ public:
     {
         const int w = screen.width, h = screen.height;
         std::optional<Window> lateral;
-        waitFor("the window \"Durchschnittszeiten\"", [&] { return (lateral = screen.window("Durchschnittszeiten")).has_value(); });
+        if (!pixelsOnly)
+            waitFor("the window \"Durchschnittszeiten\"", [&] { return (lateral = screen.window("Durchschnittszeiten")).has_value(); });
         const int imageWidth = static_cast<int>(std::nearbyint(w * 0.6));
         const int imageHeight = static_cast<int>(std::nearbyint((h - 35 - 20) * 0.8));
         Rect client, picture;
@@ -830,7 +954,9 @@ public:
         // A window manager may frame the window only after it is drawn: look again once it settled.
         std::this_thread::sleep_for(300ms);
         waitFor("the lateral preference picture after the window settled", findClient);
-        const Rect frame = screen.frame(*lateral), seen = screen.geometry(*lateral);
+        // Only the compositor knows where a native window's frame lies.
+        const Rect frame = lateral ? screen.frame(*lateral) : Rect{0, 0, w, h};
+        const Rect seen = lateral ? screen.geometry(*lateral) : client;
         expect(frame.x == 0 && frame.y == 0 && frame.w == w && frame.h == h,
                "the frame of the window \"Durchschnittszeiten\" lies at (" + std::to_string(frame.x) + "," +
                    std::to_string(frame.y) + ") " + std::to_string(frame.w) + "x" + std::to_string(frame.h) +
@@ -859,11 +985,13 @@ public:
         for (const auto &[x, y] : {std::pair{1, 1}, {picture.w - 2, 1}, {1, picture.h - 2}, {picture.w - 2, picture.h - 2}})
             expectPixel(shot, picture.x + x, picture.y + y, white, "inside the picture's corner");
         expect(bottom <= h, "the client area of \"Durchschnittszeiten\" runs past the screen's bottom");
+        otherOutputUnchanged("with the lateral preference window open");
         save(board.numbers ? "latpraef" : "latpraef_pictures", shot);
 
         screen.click(x0 + 397 + 84 / 2, y0 + 5 + 25 / 2);
-        waitFor("the window \"Durchschnittszeiten\" to close after \"Schließen\"",
-                [&] { return !screen.window("Durchschnittszeiten"); });
+        waitFor("the window \"Durchschnittszeiten\" to close after \"Schließen\"", [&] {
+            return pixelsOnly ? screen.grab({x0, y0, 1, 1}).at(0, 0) != aqua : !screen.window("Durchschnittszeiten");
+        });
     }
 
     void checkChart(Rect chart)
@@ -873,7 +1001,7 @@ public:
             const Image shot = screen.grab();
             return shot.at(chart.x, chart.y) == white && shot.at(chart.x - 1, chart.y) == silver;
         });
-        const Image shot = screen.grab();
+        const Image shot = screen.settled();
         expectArea(shot, {0, 41, chart.x, h - 41}, silver, "left of the chart");
         expectArea(shot, {chart.x, 41, chart.w, chart.y - 41}, silver, "above the chart");
         expectArea(shot, {chart.x + chart.w, 41, screen.width - chart.x - chart.w, h - 41}, silver, "right of the chart");
@@ -886,11 +1014,14 @@ public:
     std::string shots;
     Board board;
     int wrongClicks = 0;
+    Image otherOutput;
 };
 
 void run(const std::string &scenario, bool numbers, const std::string &shots)
 {
     const Desktop screen;
+    if (pixelsOnly)
+        screen.park();
     Player player(screen, shots, numbers);
     if (scenario == "panel-shown") {
         waitFor("the desktop's panel at the bottom", [&] {
@@ -966,15 +1097,29 @@ int main(int argc, char **argv)
             args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
             break;
         }
-    for (std::size_t i = 0; i + 1 < args.size(); ++i)
-        if (args[i] == "--shots") {
-            shots = args[i + 1];
-            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+    for (std::size_t i = 0; i < args.size(); ++i)
+        if (args[i] == "--pixels-only") {
+            pixelsOnly = true;
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
             break;
         }
+    for (const std::string option : {"--shots", "--area", "--focus-away"})
+        for (std::size_t i = 0; i + 1 < args.size(); ++i)
+            if (args[i] == option) {
+                const std::string value = args[i + 1];
+                if (option == "--shots")
+                    shots = value;
+                else if (option == "--focus-away")
+                    focusAway = value;
+                else if (int w = 0, h = 0; std::sscanf(value.c_str(), "%dx%d", &w, &h) == 2)
+                    area = {w, h};
+                args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+                break;
+            }
     if (args.empty() || args.size() > 2 || (args.size() == 2 && args[1] != "numbers" && args[1] != "pictures")) {
         std::fprintf(stderr, "usage: tamri_play task|escape-start|escape-task|escape-finished|ende-finished|"
-                             "start-screen|bad-input|alt-f4|panel-shown [numbers|pictures] [--shots FOLDER] [--human-pace]\n");
+                             "start-screen|bad-input|alt-f4|panel-shown [numbers|pictures] [--shots FOLDER] [--human-pace]\n"
+                             "  [--pixels-only] [--area WxH] [--focus-away COMMAND]\n");
         return 2;
     }
     const std::string name = args[0] + (args.size() == 2 ? " " + args[1] : "");

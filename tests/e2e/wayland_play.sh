@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# Plays the real program on a Wayland desktop: GNOME's compositor (mutter) nested in an Xvfb,
+# driven through that Xvfb with tamri_play, which sees only the pixels there. With one 1366 x 768
+# monitor, through XWayland as a GNOME session starts the program and natively as a user who
+# forces Wayland does, each with another window taking the focus during the task; then two
+# monitors, natively where no X server is at hand: everything must stay on the primary one.
+# Usage: wayland_play.sh path/to/tamri path/to/tamri_play folder-for-screenshots
+set -uo pipefail
+tamri=$1
+play=$2
+out=$3
+rm -rf "$out"
+mkdir -p "$out"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+runtime=$(mktemp -d)
+export XDG_RUNTIME_DIR=$runtime
+
+xvfb=
+compositor=
+program=
+cleanup() {
+  [ -n "$program" ] && kill "$program" 2>/dev/null
+  [ -n "$compositor" ] && kill "$compositor" 2>/dev/null
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$runtime"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# An Xvfb as wide as the monitors side by side, and mutter drawing all of them into one window
+# at its top-left corner. Sets host (the Xvfb), xwayland and XAUTHORITY (mutter's X server).
+start_compositor() { # monitors
+  local monitors=$1
+  : >"$runtime/display"
+  Xvfb -displayfd 3 -screen 0 "$((1366 * monitors))x768x24" -nolisten tcp 3>"$runtime/display" >/dev/null 2>&1 &
+  xvfb=$!
+  for _ in $(seq 100); do [ -s "$runtime/display" ] && break; sleep 0.1; done
+  [ -s "$runtime/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
+  host=":$(head -n1 "$runtime/display")"
+  # Windows that fade in and out would make the pixels depend on the moment.
+  mkdir -p "$runtime/config/glib-2.0/settings"
+  printf '[org/gnome/desktop/interface]\nenable-animations=false\n' >"$runtime/config/glib-2.0/settings/keyfile"
+  DISPLAY=$host MUTTER_DEBUG_DUMMY_MODE_SPECS=1366x768 MUTTER_DEBUG_NUM_DUMMY_MONITORS=$monitors \
+    GSETTINGS_BACKEND=keyfile XDG_CONFIG_HOME="$runtime/config" dbus-run-session -- mutter --wayland --nested --wayland-display=tamri-wayland >"$runtime/mutter.log" 2>&1 &
+  compositor=$!
+  xwayland=
+  for _ in $(seq 150); do
+    xwayland=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$runtime/mutter.log")
+    [ -n "$xwayland" ] && [ -S "$runtime/tamri-wayland" ] && break
+    sleep 0.1
+  done
+  if [ -z "$xwayland" ] || [ ! -S "$runtime/tamri-wayland" ]; then
+    cat "$runtime/mutter.log"
+    echo "FAIL: mutter did not start within 15 s"
+    exit 1
+  fi
+  export XAUTHORITY
+  XAUTHORITY=$(ls "$runtime"/.mutter-Xwaylandauth.*)
+}
+
+stop_compositor() {
+  kill "$compositor" 2>/dev/null
+  wait "$compositor" 2>/dev/null
+  kill "$xvfb" 2>/dev/null
+  wait "$xvfb" 2>/dev/null
+  compositor= xvfb=
+}
+
+# Whether the program's main window is an X window of mutter's XWayland.
+on_xwayland() {
+  xwininfo -display "$xwayland" -root -tree 2>/dev/null | grep -q '"Tamri"'
+}
+
+# Starts the program with the environment given, lets the player play a whole Numbers task
+# through the Xvfb, and expects the end by "Betrachter schliessen".
+play_task() { # what shots xwayland|native player-options -- environment...
+  local what=$1 shots=$2 want=$3
+  shift 3
+  local options=()
+  while [ "$1" != -- ]; do options+=("$1"); shift; done
+  shift
+  echo "--- $what"
+  mkdir -p "$shots"
+  env "$@" "$tamri" &
+  program=$!
+  local seen=native
+  for _ in $(seq 50); do on_xwayland && { seen=xwayland; break; }; sleep 0.1; done
+  [ "$seen" = "$want" ] || fail "$what: the program runs $seen, expected $want"
+  local driver=0
+  DISPLAY=$host timeout 80 "$play" task numbers --pixels-only "${options[@]}" --shots "$shots" || driver=$?
+  [ "$driver" = 0 ] || fail "$what: the play failed (driver exit code $driver)"
+  for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$program" 2>/dev/null && { fail "$what: still running 5 s after the play"; kill -9 "$program"; }
+  local rc=0
+  wait "$program" || rc=$?
+  program=
+  [ "$driver" != 0 ] || [ "$rc" = 1 ] || fail "$what: the program ended with exit code $rc, expected 1"
+}
+
+# A window of another program that takes the focus for two seconds.
+away() { # x11|wayland
+  local connection="DISPLAY=$xwayland"
+  [ "$1" = wayland ] && connection=WAYLAND_DISPLAY=tamri-wayland
+  echo "env GDK_BACKEND=$1 $connection zenity --info --text='Ein anderes Programm' --timeout=2"
+}
+
+began=$SECONDS
+start_compositor 1
+echo "=== mutter with one monitor on $host, XWayland $xwayland"
+# As a GNOME session on Wayland starts a program.
+session=(XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=tamri-wayland DISPLAY="$xwayland")
+play_task "GNOME session: through XWayland" "$out/xwayland" xwayland --focus-away "$(away x11)" -- "${session[@]}"
+play_task "QT_QPA_PLATFORM=wayland: native" "$out/native" native --focus-away "$(away wayland)" -- \
+  "${session[@]}" QT_QPA_PLATFORM=wayland
+stop_compositor
+
+start_compositor 2
+echo "=== mutter with two monitors on $host"
+play_task "two monitors, no X server: native" "$out/two_monitors" native --area 1366x768 -- \
+  -u DISPLAY WAYLAND_DISPLAY=tamri-wayland
+stop_compositor
+
+echo "screenshots in $out; all runs took $((SECONDS - began)) s"
+[ "$failures" -eq 0 ] && echo "wayland play passed" || { echo "$failures failures"; exit 1; }
