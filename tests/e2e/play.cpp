@@ -1,8 +1,10 @@
 // Plays the real program like a test subject would: it sees nothing but the pixels of the
 // root window and acts only through synthetic mouse and keyboard events (XTest).
 //
-// Usage: tamri_play SCENARIO [numbers|pictures] [--shots FOLDER] [--human-pace]
-//   task              play a whole task, check the results windows, leave by "Betrachter schliessen"
+// Usage: tamri_play SCENARIO [numbers|pictures] [--shots FOLDER] [--human-pace] [--print]
+//   task              play a whole task, check the results windows, copy the results and
+//                     cancel the print dialog (--print: print to the dialog's file instead),
+//                     leave by "Betrachter schliessen"
 //   escape-start      Escape on the start screen
 //   escape-task       start the task by its access key, a few hits, then Escape
 //   escape-finished   play a whole task, then Escape on the finished screen
@@ -20,6 +22,8 @@
 #include "Digits.h"
 #include "Image.h"
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -37,6 +41,7 @@ using namespace std::chrono_literals;
 // For the README's pictures: a subject who takes 0.6 to 3 s per target and is slower on the
 // left of the board than on the right. Drawn from a fixed seed, so every run looks alike.
 bool humanPace = false;
+bool printToFile = false;
 
 std::chrono::milliseconds humanInterval(int column, int columns)
 {
@@ -318,6 +323,7 @@ public:
         const Rect chart{35, 61, static_cast<int>(0.9 * w), h - 61};
         checkChart(chart);
         save(board.numbers ? "chart" : "chart_pictures", screen.grab());
+        keepResults(chart);
 
         screen.click(9 + 151 / 2, 5 + 29 / 2);
         lateralPreference();
@@ -398,6 +404,71 @@ public:
         screen.click(x0 + 397 + 84 / 2, y0 + 5 + 25 / 2);
         waitFor("the window \"Durchschnittszeiten\" to close after \"Schließen\"",
                 [&] { return !screen.window("Durchschnittszeiten"); });
+    }
+
+    // "Kopieren" puts the board's times as a table on the X clipboard; "Drucken …" opens the
+    // print dialog, which is cancelled; the chart is as it was afterwards.
+    void keepResults(Rect chart)
+    {
+        const Image before = screen.grab(chart);
+        screen.click(437 + 100 / 2, 4 + 30 / 2);
+        std::vector<std::string> lines;
+        waitFor("the results table on the clipboard", [&] {
+            lines = split(command("xclip -selection clipboard -o 2>/dev/null"), '\n');
+            return !lines.empty() && lines[0].rfind("Proband  ", 0) == 0;
+        });
+        const std::size_t rows = board.rows, columns = board.columns;
+        if (!expect(lines.size() == 1 + rows + 3, "the copied table has " + std::to_string(lines.size()) + " lines"))
+            return;
+        for (std::size_t r = 0; r <= rows; ++r) {
+            const std::vector<std::string> fields = split(lines[1 + r], '\t');
+            expect(fields.size() == columns + (r < rows), "line " + std::to_string(r + 2) + " of the copied table has " +
+                                                              std::to_string(fields.size()) + " fields");
+            for (std::size_t c = 0; c < fields.size(); ++c) {
+                const bool centre = r == rows / 2 && c == columns / 2;
+                const bool average = r == rows || c == columns;
+                const std::string pattern = centre ? "" : average ? "D,DD" : "D,D";
+                std::string shape = fields[c];
+                for (char &ch : shape)
+                    ch = std::isdigit(static_cast<unsigned char>(ch)) ? 'D' : ch == '.' ? ',' : ch;   // the locale's separator
+                if (shape.size() > pattern.size() && shape.rfind('D', 0) == 0)   // more digits before the comma
+                    shape.erase(0, shape.size() - pattern.size());
+                expect(shape == pattern, "copied field \"" + fields[c] + "\" in line " + std::to_string(r + 2) +
+                                             (centre ? ", where the centre cell is empty" : ""));
+            }
+        }
+        expect(lines[rows + 2].rfind("AM\t", 0) == 0 && lines[rows + 3].rfind("St.Abw\t", 0) == 0,
+               "the copied table ends without the mean and the deviation");
+
+        screen.click(331 + 100 / 2, 4 + 30 / 2);
+        waitFor("the print dialog", [&] { return screen.window("Print").has_value(); });
+        save(board.numbers ? "print_dialog" : "print_dialog_pictures", screen.grab());
+        screen.key(printToFile ? XK_Return : XK_Escape);
+        waitFor("the print dialog to close", [&] { return !screen.window("Print"); });
+        waitFor("the chart as it was before copying and printing", [&] { return screen.grab(chart) == before; });
+    }
+
+    static std::string command(const std::string &line)
+    {
+        std::string out;
+        if (FILE *pipe = popen(line.c_str(), "r")) {
+            char buffer[4096];
+            for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+                out.append(buffer, n);
+            pclose(pipe);
+        }
+        return out;
+    }
+
+    static std::vector<std::string> split(const std::string &text, char separator)
+    {
+        std::vector<std::string> parts;
+        std::size_t from = 0;
+        for (std::size_t at; (at = text.find(separator, from)) != std::string::npos; from = at + 1)
+            parts.push_back(text.substr(from, at - from));
+        if (from < text.size())
+            parts.push_back(text.substr(from));
+        return parts;
     }
 
     void checkChart(Rect chart)
@@ -494,11 +565,10 @@ int main(int argc, char **argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string shots;
-    for (std::size_t i = 0; i < args.size(); ++i)
-        if (args[i] == "--human-pace") {
-            humanPace = true;
-            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
-            break;
+    for (const auto &[flag, value] : {std::pair{"--human-pace", &humanPace}, {"--print", &printToFile}})
+        if (const auto at = std::find(args.begin(), args.end(), flag); at != args.end()) {
+            *value = true;
+            args.erase(at);
         }
     for (std::size_t i = 0; i + 1 < args.size(); ++i)
         if (args[i] == "--shots") {
@@ -508,7 +578,7 @@ int main(int argc, char **argv)
         }
     if (args.empty() || args.size() > 2 || (args.size() == 2 && args[1] != "numbers" && args[1] != "pictures")) {
         std::fprintf(stderr, "usage: tamri_play task|escape-start|escape-task|escape-finished|ende-finished|"
-                             "start-screen|bad-input|alt-f4|panel-shown [numbers|pictures] [--shots FOLDER] [--human-pace]\n");
+                             "start-screen|bad-input|alt-f4|panel-shown [numbers|pictures] [--shots FOLDER] [--human-pace] [--print]\n");
         return 2;
     }
     const std::string name = args[0] + (args.size() == 2 ? " " + args[1] : "");
