@@ -83,6 +83,8 @@ void LineSeries::addPoint(double x, double y, const QColor &colour)
 
 void LineSeries::setPointColour(int index, const QColor &colour)
 {
+    if (index < 0 || index >= list.size())
+        return;
     list[index].colour = colour;
     chart->update();
 }
