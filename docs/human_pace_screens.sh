@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's results pictures from the real program at 1920 x 1080 under Xvfb with a
 # German locale, played by tamri_play at a human-like pace (0.6 to 3 s per target, slower on
-# the left of the board), one task of each kind. About four minutes.
+# the left of the board), one task of each kind, and prints each task's results page to a PDF
+# through the print dialog (docs/results_page.png shows the Numbers one). About four minutes.
 # Usage: docs/human_pace_screens.sh [build folder, default build]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,7 +12,8 @@ xvfb=
 cleanup() { [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$scratch"; }
 trap cleanup EXIT
 unset QT_QPA_PLATFORM
-export XDG_RUNTIME_DIR=$scratch LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8
+# The print dialog offers $HOME/Tamri.pdf.
+export XDG_RUNTIME_DIR=$scratch HOME=$scratch LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8
 Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
 xvfb=$!
 for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
@@ -19,8 +21,13 @@ export DISPLAY=":$(head -n1 "$scratch/display")"
 for task in numbers pictures; do
   "$build/tamri" &
   program=$!
-  "$build/tests/e2e/tamri_play" task "$task" --shots "$scratch" --human-pace
+  "$build/tests/e2e/tamri_play" task "$task" --shots "$scratch" --human-pace --print
   wait "$program" || true
+  pdftoppm -r 96 -png -singlefile "$scratch/Tamri.pdf" "$scratch/results_page_$task"
+  rm "$scratch/Tamri.pdf"   # the dialog would ask before overwriting it
 done
 cp "$scratch/chart.png" "$scratch/latpraef.png" "$scratch/chart_pictures.png" "$scratch/latpraef_pictures.png" docs/
-echo "docs/chart.png, docs/latpraef.png, docs/chart_pictures.png and docs/latpraef_pictures.png taken"
+cp "$scratch/results_page_numbers.png" docs/results_page.png
+cp "$scratch/results_page_pictures.png" "${TMPDIR:-/tmp}/tamri_results_page_pictures.png"
+echo "docs/chart.png, docs/latpraef.png, docs/chart_pictures.png, docs/latpraef_pictures.png and"
+echo "docs/results_page.png taken; the Pictures page is in ${TMPDIR:-/tmp}/tamri_results_page_pictures.png"

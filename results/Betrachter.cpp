@@ -5,23 +5,22 @@
 #include "common/Formats.h"
 #include "common/Rounding.h"
 #include "results/LatPraef.h"
+#include "results/LineChart.h"
 #include "task/TamriUnit.h"
 
-#include <QChartView>
-#include <QGraphicsLayout>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLineSeries>
+#include <QLocale>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
-#include <QScatterSeries>
-#include <QValueAxis>
-
-#include <algorithm>
 
 namespace {
 
 constexpr int panelHeight = 41;
 constexpr int chartLeft = 35;
-constexpr int markerSize = 5;   // 2 pixels each way from the point
 constexpr QRgb silver = qRgb(192, 192, 192);
 
 QPushButton *panelButton(QWidget *panel, int left, int top, int width, int height)
@@ -44,49 +43,21 @@ Tdatenbetrachter::Tdatenbetrachter(QWidget *parent)
     common::setBackground(Panel1, Panel1->palette().color(QPalette::ToolTipBase));
     lpButton = panelButton(Panel1, 9, 5, 151, 29);
     schliessenButton = panelButton(Panel1, 166, 4, 159, 30);
+    druckenButton = panelButton(Panel1, 331, 4, 100, 30);
+    druckenButton->setText(QStringLiteral("Drucken …"));
+    kopierenButton = panelButton(Panel1, 437, 4, 100, 30);
+    kopierenButton->setText(QStringLiteral("Kopieren"));
 
-    auto *chart = new QChart;
-    chart->legend()->hide();
-    chart->setBackgroundBrush(Qt::white);
-    chart->setBackgroundRoundness(0);
-    chart->layout()->setContentsMargins(0, 0, 0, 0);
-    chart->setMargins(QMargins());
-    chart->setLocalizeNumbers(true);
-
-    Series1 = new QLineSeries;
-    Series1->setPen(QPen(Qt::black, 1));
-    Series1->setPointLabelsVisible(false);
-    pointMarks = new QScatterSeries;
-    pointMarks->setMarkerShape(QScatterSeries::MarkerShapeTriangle);
-    pointMarks->setMarkerSize(markerSize);
-    pointMarks->setPen(QPen(Qt::red, 1));
-    pointMarks->setBrush(Qt::black);
-    chart->addSeries(Series1);
-    chart->addSeries(pointMarks);
-
-    axisX = new QValueAxis;
-    axisY = new QValueAxis;
-    // Template numbers are whole: a labelled tick every fifth.
-    axisX->setTickType(QValueAxis::TicksDynamic);
-    axisX->setTickAnchor(0);
-    axisX->setTickInterval(5);
-    axisX->setLabelFormat(QStringLiteral("%.0f"));
-    axisX->setTitleFont(common::tahoma(13, true));
-    axisY->setTitleFont(common::tahoma(13, true));
-    chart->addAxis(axisX, Qt::AlignBottom);
-    chart->addAxis(axisY, Qt::AlignLeft);
-    for (QXYSeries *series : {static_cast<QXYSeries *>(Series1), static_cast<QXYSeries *>(pointMarks)}) {
-        series->attachAxis(axisX);
-        series->attachAxis(axisY);
-    }
-
-    Chart1 = new QChartView(chart, this);
-    Chart1->setFrameShape(QFrame::NoFrame);
-    Chart1->setRubberBand(QChartView::NoRubberBand);
+    Chart1 = new LineChart(this);
+    Chart1->setMinimumX(1);
+    Chart1->setAxisTitleFont(common::tahoma(13, true));
     Chart1->move(chartLeft, 0);
+    Series1 = Chart1->series();
 
     connect(lpButton, &QPushButton::clicked, this, &Tdatenbetrachter::lpButtonClick);
     connect(schliessenButton, &QPushButton::clicked, this, &Tdatenbetrachter::schliessenButtonClick);
+    connect(druckenButton, &QPushButton::clicked, this, &Tdatenbetrachter::druckenButtonClick);
+    connect(kopierenButton, &QPushButton::clicked, this, &Tdatenbetrachter::kopierenButtonClick);
 }
 
 bool Tdatenbetrachter::event(QEvent *event)
@@ -138,57 +109,28 @@ void Tdatenbetrachter::FormActivate()
     const int top = Panel1->y() + Panel1->height() + 20;
     const int width = static_cast<int>(common::Trunc(screen.width() * 0.9L));
     Chart1->setGeometry(Chart1->x(), top, width, screen.height() - top);
-    QChart *chart = Chart1->chart();
-    chart->setMargins(QMargins(0, 0, static_cast<int>(common::Round(width * 0.05L)), 0));
-    chart->setTitleFont(common::tahoma(21));
-    chart->setTitleBrush(Qt::black);
-    setPointColour(1, Qt::red);
-    // The chart lays its title out as rich text, which would fold the double blanks.
-    chart->setTitle(buildChartTitle().replace(QLatin1Char(' '), QChar::Nbsp));
-    axisX->setTitleText(QStringLiteral("Vorlage Nr.:"));
-    axisY->setTitleText(QStringLiteral("Suchzeit in Sekunden:"));
+    Chart1->setMargins(QMargins(0, 0, static_cast<int>(common::Round(width * 0.05L)), 0));
+    Chart1->setTitleFont(common::tahoma(21));
+    Chart1->setTitleColour(Qt::black);
+    Series1->setPointColour(1, Qt::red);
+    Chart1->setTitle(buildChartTitle());
+    Chart1->setAxisTitles(QStringLiteral("Vorlage Nr.:"), QStringLiteral("Suchzeit in Sekunden:"));
 }
 
 void Tdatenbetrachter::fillSeries()
 {
     using namespace TamriUnit;
     Series1->clear();
-    pointMarks->clear();
     int i = 0;
     for (int row = 0; row < gridRows; ++row)
         for (int column = 0; column < gridColumns; ++column) {
             const double time = cells[column][row]->searchTime;
             if (i < centreIndex)
-                addPoint(i + 1, time, Qt::black);
+                Series1->addPoint(i + 1, time, Qt::black);
             else if (i > centreIndex)
-                addPoint(i, time, Qt::black);
+                Series1->addPoint(i, time, Qt::black);
             ++i;
         }
-
-    // The horizontal axis starts at 1; otherwise both axes just span the data.
-    const QList<QPointF> points = Series1->points();
-    if (points.isEmpty())
-        return;
-    const auto [lowest, highest] = std::minmax_element(points.begin(), points.end(),
-                                                       [](QPointF a, QPointF b) { return a.y() < b.y(); });
-    axisX->setRange(1, points.back().x());
-    if (lowest->y() < highest->y())
-        axisY->setRange(lowest->y(), highest->y());
-    else
-        axisY->setRange(lowest->y() - 1, highest->y() + 1);
-}
-
-void Tdatenbetrachter::addPoint(double x, double y, const QColor &colour)
-{
-    Series1->append(x, y);
-    pointMarks->append(x, y);
-    setPointColour(Series1->count() - 1, colour);
-}
-
-void Tdatenbetrachter::setPointColour(int index, const QColor &colour)
-{
-    Series1->setPointConfiguration(index, QXYSeries::PointConfiguration::Color, colour);
-    pointMarks->setPointConfiguration(index, QXYSeries::PointConfiguration::Color, colour);
 }
 
 QString Tdatenbetrachter::buildChartTitle()
@@ -215,4 +157,134 @@ void Tdatenbetrachter::schliessenButtonClick()
 {
     platform::os().showWindow(TamriUnit::taskbarWindow);
     common::endProgramAtOnce(1);
+}
+
+namespace {
+
+// Times are whole tenths; the averages as the lateral preference window writes them.
+QString timeText(double seconds)
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(seconds, 'f', 1);
+}
+
+QString averageText(double average)
+{
+    return common::formatFixed(average, 3, 2);
+}
+
+// The board's times row by row, each row's average last, then the column averages; the
+// centre cell stays empty.
+QList<QStringList> timeGrid()
+{
+    using namespace TamriUnit;
+    LatPraef::computeLineAverages();
+    QList<QStringList> grid;
+    for (int row = 0; row < gridRows; ++row) {
+        QStringList line;
+        for (int column = 0; column < gridColumns; ++column)
+            line << (row * gridColumns + column == centreIndex ? QString() : timeText(cells[column][row]->searchTime));
+        line << averageText(LatPraef::rowAverages[row]);
+        grid << line;
+    }
+    QStringList averages;
+    for (int column = 0; column < gridColumns; ++column)
+        averages << averageText(LatPraef::columnAverages[column]);
+    grid << averages;
+    return grid;
+}
+
+} // namespace
+
+QString Tdatenbetrachter::resultsTable()
+{
+    const QString title = buildChartTitle();
+    QStringList lines{title};
+    for (const QStringList &line : timeGrid())
+        lines << line.join(QLatin1Char('\t'));
+    lines << QStringLiteral("AM\t") + common::formatGeneral(LatPraef::meanTime)
+          << QStringLiteral("St.Abw\t") + common::formatGeneral(LatPraef::timeDeviation);
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+void Tdatenbetrachter::kopierenButtonClick()
+{
+    QGuiApplication::clipboard()->setText(resultsTable());
+}
+
+void Tdatenbetrachter::druckenButtonClick()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setDocName(QStringLiteral("Tamri"));
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted)
+        printResults(printer);
+}
+
+void Tdatenbetrachter::printResults(QPrinter &printer)
+{
+    using namespace LatPraef;
+    printer.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
+    QPainter painter(&printer);
+    // Laid out in pixels of a 96 dpi screen, the unit all the program's fonts are given in.
+    const double scale = printer.resolution() / 96.0;
+    painter.scale(scale, scale);
+    const QRect page(QPoint(0, 0), (QSizeF(printer.pageLayout().paintRectPixels(printer.resolution()).size()) / scale)
+                                       .toSize());
+
+    // The chart with its title across the top half.
+    const int chartHeight = page.height() * 9 / 20;
+    Chart1->render(painter, QRect(page.left(), page.top(), page.width(), chartHeight));
+
+    // The lateral preference picture at the bottom left, whole.
+    const QRect lower(page.left(), page.top() + chartHeight + 12, page.width(), page.height() - chartHeight - 12);
+    const QImage lateral = lateralPicture(common::screenSize());
+    const QSize pictureSize = lateral.size().scaled(QSize(lower.width() * 9 / 20, lower.height()), Qt::KeepAspectRatio);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRect(lower.topLeft(), pictureSize), lateral);
+
+    // The figures at the bottom right: the times in the board's layout, then the rest.
+    const QList<QStringList> grid = timeGrid();
+    computeMeanAndDeviation();
+    const int left = lower.left() + pictureSize.width() + 20;
+    const int cellWidth = (lower.right() - left) / (TamriUnit::gridColumns + 1);
+    const int lineHeight = 18;
+    QFont font = common::tahoma(12);
+    QFont bold = common::tahoma(12, true);
+    int y = lower.top();
+    painter.setPen(Qt::black);
+    painter.setFont(bold);
+    painter.drawText(QRect(left, y, lower.right() - left, lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("Suchzeiten in Sekunden (Zeilenmittel rechts, Spaltenmittel unten):"));
+    y += lineHeight + 4;
+    for (int row = 0; row < grid.size(); ++row) {
+        for (int column = 0; column < grid[row].size(); ++column) {
+            const bool average = row == grid.size() - 1 || column == TamriUnit::gridColumns;
+            painter.setFont(average ? bold : font);
+            painter.drawText(QRect(left + column * cellWidth, y, cellWidth - 6, lineHeight),
+                             Qt::AlignRight | Qt::AlignVCenter, grid[row][column]);
+        }
+        y += lineHeight;
+    }
+    painter.setFont(font);
+    y += 10;
+    const QSize screen = common::screenSize();
+    const QStringList facts{
+        QStringLiteral("Mittelwert (AM): ") + common::formatGeneral(meanTime)
+            + QStringLiteral(" s     Standardabweichung (St.Abw): ") + common::formatGeneral(timeDeviation) + QStringLiteral(" s"),
+        QStringLiteral("Bildschirm: %1 × %2 Pixel     Tamri %3     %4")
+            .arg(screen.width())
+            .arg(screen.height())
+            .arg(QStringLiteral(TAMRI_VERSION), common::formatShortDate(common::today())),
+    };
+    for (const QString &fact : facts) {
+        painter.drawText(QRect(left, y, lower.right() - left, lineHeight), Qt::AlignLeft | Qt::AlignVCenter, fact);
+        y += lineHeight + 2;
+    }
+    painter.setFont(common::tahoma(14));
+    painter.drawText(QRect(left, lower.bottom() - 30, lower.right() - left, 24), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("Name / Kennung: ________________"));
 }

@@ -2,11 +2,10 @@
 
 #include <QDialog>
 
-class QChartView;
-class QLineSeries;
+class LineChart;
+class LineSeries;
+class QPrinter;
 class QPushButton;
-class QScatterSeries;
-class QValueAxis;
 
 // The results chart window: the search time of every target position, with the mean and
 // the deviation in the title.
@@ -19,11 +18,20 @@ public:
     QWidget *Panel1;
     QPushButton *lpButton;
     QPushButton *schliessenButton;
-    QChartView *Chart1;
-    QLineSeries *Series1;
+    QPushButton *druckenButton;
+    QPushButton *kopierenButton;
+    LineChart *Chart1;
+    LineSeries *Series1;
 
     void lpButtonClick();
     void schliessenButtonClick();
+    void druckenButtonClick();
+    void kopierenButtonClick();
+
+    // What the examiner keeps, only when asked: one A4 page with the chart, the lateral
+    // picture and every time, and the same figures as a table for a spreadsheet.
+    void printResults(QPrinter &printer);
+    QString resultsTable();
 
 protected:
     bool event(QEvent *event) override;
@@ -36,12 +44,4 @@ private:
     void FormActivate();
     void fillSeries();
     QString buildChartTitle();
-
-    void addPoint(double x, double y, const QColor &colour);
-    void setPointColour(int index, const QColor &colour);
-
-    // The triangles at the points of Series1, each filled with its point's colour.
-    QScatterSeries *pointMarks;
-    QValueAxis *axisX;
-    QValueAxis *axisY;
 };

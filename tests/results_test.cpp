@@ -2,19 +2,25 @@
 #include "common/Formats.h"
 #include "results/Betrachter.h"
 #include "results/LatPraef.h"
+#include "results/LineChart.h"
 #include "tests/TestSupport.h"
 
 #include <QApplication>
-#include <QChartView>
+#include <QClipboard>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLocale>
-#include <QLineSeries>
 #include <QPushButton>
-#include <QScatterSeries>
 #include <QTest>
-#include <QValueAxis>
 
+#include <algorithm>
+#include <cmath>
 #include <deque>
 #include <memory>
 
@@ -26,12 +32,6 @@ namespace {
 QRgb pixel(const QImage &image, int x, int y)
 {
     return image.pixel(x, y) & 0xffffff;
-}
-
-// The chart shows its title as rich text; its blanks are non-breaking so none is folded away.
-QString onChart(QString text)
-{
-    return text.replace(QLatin1Char(' '), QChar::Nbsp);
 }
 
 constexpr QRgb black = 0x000000;
@@ -306,15 +306,6 @@ protected:
     }
 };
 
-int redPixelsAround(const QImage &image, QPointF point)
-{
-    int red = 0;
-    for (int y = int(point.y()) - 3; y <= int(point.y()) + 3; ++y)
-        for (int x = int(point.x()) - 3; x <= int(point.x()) + 3; ++x)
-            red += pixel(image, x, y) == 0xff0000;
-    return red;
-}
-
 } // namespace
 
 class ResultsWindows : public ProgramTest {
@@ -345,17 +336,7 @@ protected:
     Tdatenbetrachter &viewer() { return *datenbetrachter; }
     TlpForm &lateral() { return *lpForm; }
     QImage lateralPicture() { return lateral().grafIma->picture(); }
-    QXYSeries *marks()
-    {
-        for (QAbstractSeries *series : viewer().Chart1->chart()->series())
-            if (series != viewer().Series1)
-                return static_cast<QXYSeries *>(series);
-        return nullptr;
-    }
-    QColor pointColour(QXYSeries *series, int index)
-    {
-        return series->pointConfiguration(index).value(QXYSeries::PointConfiguration::Color).value<QColor>();
-    }
+    QList<LineSeries::Point> points() { return viewer().Series1->points(); }
     // Shown as the results button shows it, without the modal loop.
     void showViewer()
     {
@@ -376,29 +357,36 @@ TEST_P(ChartSeries, OnePointPerPositionInReadingOrderWithoutTheCentre)
     playTask(numbers);
     showViewer();
 
-    const QList<QPointF> points = viewer().Series1->points();
+    const QList<LineSeries::Point> points = this->points();
     ASSERT_EQ(points.size(), numbers ? 62 : 34);
     for (int k = 0; k < points.size(); ++k) {
         const int i = k < centreIndex ? k : k + 1;   // linear index of the k-th point
-        EXPECT_EQ(points[k].x(), k + 1);
-        EXPECT_EQ(points[k].y(), cellAt(i % gridColumns, i / gridColumns)->searchTime) << "point " << k;
+        EXPECT_EQ(points[k].x, k + 1);
+        EXPECT_EQ(points[k].y, cellAt(i % gridColumns, i / gridColumns)->searchTime) << "point " << k;
     }
     // Around the centre (Numbers 31, Pictures 17) the numbering closes the gap.
     const int centre = numbers ? 31 : 17;
-    EXPECT_EQ(points[centre - 1].y(), cellAt((centre - 1) % gridColumns, (centre - 1) / gridColumns)->searchTime);
-    EXPECT_EQ(points[centre - 1].x(), centre);        // the cell before the centre
-    EXPECT_EQ(points[centre].x(), centre + 1);        // the cell right after it
-    EXPECT_EQ(points[centre].y(), cellAt((centre + 1) % gridColumns, (centre + 1) / gridColumns)->searchTime);
-    EXPECT_EQ(marks()->points(), points);
+    EXPECT_EQ(points[centre - 1].y, cellAt((centre - 1) % gridColumns, (centre - 1) / gridColumns)->searchTime);
+    EXPECT_EQ(points[centre - 1].x, centre);        // the cell before the centre
+    EXPECT_EQ(points[centre].x, centre + 1);        // the cell right after it
+    EXPECT_EQ(points[centre].y, cellAt((centre + 1) % gridColumns, (centre + 1) / gridColumns)->searchTime);
 
-    auto *axisX = static_cast<QValueAxis *>(viewer().Chart1->chart()->axes(Qt::Horizontal).first());
-    EXPECT_EQ(axisX->min(), 1);
-    EXPECT_EQ(axisX->max(), numbers ? 62 : 34);
-    auto *axisY = static_cast<QValueAxis *>(viewer().Chart1->chart()->axes(Qt::Vertical).first());
-    EXPECT_EQ(axisY->min(), 0.3);
-    EXPECT_EQ(axisY->max(), 2.1);
-    EXPECT_TRUE(viewer().Chart1->chart()->title().contains(onChart(numbers ? ": Zahlen suchen,  AM/St.Abw :"
-                                                                           : ": Bilder suchen,  AM/St.Abw :")));
+    // The horizontal axis runs from 1 to the last position, the vertical one from round values
+    // just around the times (0.3 s to 2.1 s), both ticked at 1, 2 or 5 times a power of ten.
+    const LineChart::Axis x = viewer().Chart1->axisX();
+    EXPECT_EQ(x.min, 1);
+    EXPECT_EQ(x.max, numbers ? 62 : 34);
+    const LineChart::Axis y = viewer().Chart1->axisY();
+    const double mantissa = y.step / std::pow(10.0, std::floor(std::log10(y.step) + 1e-9));
+    EXPECT_TRUE(std::abs(mantissa - 1) < 1e-9 || std::abs(mantissa - 2) < 1e-9 || std::abs(mantissa - 5) < 1e-9)
+        << y.step;
+    EXPECT_LE(y.min, 0.3 + 1e-9);
+    EXPECT_GT(y.min, 0.3 - y.step);
+    EXPECT_GE(y.max, 2.1 - 1e-9);
+    EXPECT_LT(y.max, 2.1 + y.step);
+    EXPECT_NEAR(std::remainder(y.min, y.step), 0, 1e-9);
+    EXPECT_TRUE(viewer().Chart1->title().contains(numbers ? ": Zahlen suchen,  AM/St.Abw :"
+                                                          : ": Bilder suchen,  AM/St.Abw :"));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothTasks, ChartSeries, testing::Bool());
@@ -408,14 +396,14 @@ TEST_F(ResultsWindows, EqualTimesStillGiveTheChartAVerticalRange)
     playTask(false);
     setAllTimes(1.5);
     showViewer();
-    const auto *axisY = static_cast<QValueAxis *>(viewer().Chart1->chart()->axes(Qt::Vertical).first());
-    EXPECT_LT(axisY->min(), 1.5);
-    EXPECT_GT(axisY->max(), 1.5);
-    const QRectF plot = viewer().Chart1->chart()->plotArea();
-    for (const QPointF &point : viewer().Series1->points())
-        EXPECT_TRUE(plot.contains(viewer().Chart1->chart()->mapToPosition(point))) << point.x();
+    const LineChart::Axis y = viewer().Chart1->axisY();
+    EXPECT_LT(y.min, 1.5);
+    EXPECT_GT(y.max, 1.5);
+    const QRect plot = viewer().Chart1->plotArea();
+    for (const LineSeries::Point &point : points())
+        EXPECT_TRUE(plot.contains(viewer().Chart1->mapToPosition(point.x, point.y))) << point.x;
     EXPECT_EQ(LatPraef::timeDeviation, 0.0);
-    EXPECT_TRUE(viewer().Chart1->chart()->title().endsWith(onChart("AM/St.Abw :1,5/0")));
+    EXPECT_TRUE(viewer().Chart1->title().endsWith("AM/St.Abw :1,5/0"));
 }
 
 TEST_F(ResultsWindows, TitleAndPanelShowTheStatisticsOfTheDay)
@@ -427,13 +415,27 @@ TEST_F(ResultsWindows, TitleAndPanelShowTheStatisticsOfTheDay)
     cellAt(8, 6)->searchTime = 2.7;
     common::todayOverride = QDate(2026, 12, 7);
     showViewer();
-    EXPECT_EQ(viewer().Chart1->chart()->title(),
-              onChart("Proband  07.12.2026,  Aufgabe: Zahlen suchen,  AM/St.Abw :2,3/0,45"));
+    const QString title = "Proband  07.12.2026,  Aufgabe: Zahlen suchen,  AM/St.Abw :2,3/0,45";
+    EXPECT_EQ(viewer().Chart1->title(), title);
+
+    // On screen: one line of ink above the plot, as wide as the text with every double blank.
+    const QImage shot = viewer().Chart1->grab().toImage();
+    const int plotTop = viewer().Chart1->plotArea().top();
+    int left = shot.width(), right = -1, top = shot.height(), bottom = -1;
+    for (int y = 0; y < plotTop - 10; ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (qGray(shot.pixel(x, y)) < 128) {
+                left = std::min(left, x), right = std::max(right, x);
+                top = std::min(top, y), bottom = std::max(bottom, y);
+            }
+    const QFontMetrics metrics(common::tahoma(21));
+    EXPECT_NEAR(right - left + 1, metrics.boundingRect(title).width(), 4);
+    EXPECT_LE(bottom - top + 1, metrics.height());
+    EXPECT_NEAR((left + right) / 2, viewer().Chart1->plotArea().center().x(), 3);
 
     common::todayOverride = QDate(2027, 1, 2);
     activate(&viewer());
-    EXPECT_EQ(viewer().Chart1->chart()->title(),
-              onChart("Proband  02.01.2027,  Aufgabe: Zahlen suchen,  AM/St.Abw :2,3/0,45"));
+    EXPECT_EQ(viewer().Chart1->title(), "Proband  02.01.2027,  Aufgabe: Zahlen suchen,  AM/St.Abw :2,3/0,45");
 
     activate(&lateral());
     EXPECT_EQ(lateral().Panel1->text(), "Durchschnitt / St.Abweichung :2,3 / 0,45");
@@ -464,20 +466,24 @@ TEST_P(ChartGeometry, FullScreenWithTheChartBelowThePanel)
     EXPECT_EQ(viewer().schliessenButton->geometry(), QRect(166, 4, 159, 30));
     EXPECT_EQ(viewer().lpButton->text(), "Laterale Präferenz");
     EXPECT_EQ(viewer().schliessenButton->text(), "Betrachter schliessen");
+    // Keeping the results: right of the specified buttons, in their font, with no access key.
+    EXPECT_EQ(viewer().druckenButton->geometry(), QRect(331, 4, 100, 30));
+    EXPECT_EQ(viewer().kopierenButton->geometry(), QRect(437, 4, 100, 30));
+    EXPECT_EQ(viewer().druckenButton->text(), "Drucken …");
+    EXPECT_EQ(viewer().kopierenButton->text(), "Kopieren");
+    EXPECT_EQ(viewer().kopierenButton->font(), viewer().schliessenButton->font());
     EXPECT_EQ(viewer().Chart1->geometry(), GetParam().chart);
 
-    const QChart *chart = viewer().Chart1->chart();
+    const LineChart *chart = viewer().Chart1;
     EXPECT_EQ(chart->margins(), QMargins(0, 0, GetParam().rightMargin, 0));
-    EXPECT_FALSE(chart->legend()->isVisible());
+    EXPECT_LT(chart->plotArea().right(), chart->width() - GetParam().rightMargin);
     EXPECT_EQ(QFontInfo(chart->titleFont()).family(), "Tahoma");
     EXPECT_EQ(chart->titleFont().pixelSize(), 21);
-    EXPECT_EQ(chart->titleBrush().color(), QColor(Qt::black));
-    const QAbstractAxis *axisX = chart->axes(Qt::Horizontal).first();
-    const QAbstractAxis *axisY = chart->axes(Qt::Vertical).first();
-    EXPECT_EQ(axisX->titleText(), "Vorlage Nr.:");
-    EXPECT_EQ(axisY->titleText(), "Suchzeit in Sekunden:");
-    EXPECT_TRUE(axisX->titleFont().bold());
-    EXPECT_EQ(axisY->titleFont().pixelSize(), 13);
+    EXPECT_EQ(chart->titleColour(), QColor(Qt::black));
+    EXPECT_EQ(chart->axisTitleX(), "Vorlage Nr.:");
+    EXPECT_EQ(chart->axisTitleY(), "Suchzeit in Sekunden:");
+    EXPECT_TRUE(chart->axisTitleFont().bold());
+    EXPECT_EQ(chart->axisTitleFont().pixelSize(), 13);
 
     const QImage shot = viewer().grab().toImage();
     const QRect chartRect = GetParam().chart;
@@ -486,7 +492,7 @@ TEST_P(ChartGeometry, FullScreenWithTheChartBelowThePanel)
     EXPECT_EQ(pixel(shot, chartRect.right() + 5, 500), qRgb(192, 192, 192) & 0xffffff);
     EXPECT_EQ(pixel(shot, chartRect.left() + 2, chartRect.top() + 2), white);
     EXPECT_EQ(pixel(shot, chartRect.right() - 2, chartRect.bottom() - 2), white);
-    EXPECT_EQ(QColor(pixel(shot, 500, 20)), viewer().palette().color(QPalette::ToolTipBase));
+    EXPECT_EQ(QColor(pixel(shot, 700, 20)), viewer().palette().color(QPalette::ToolTipBase));
 }
 
 INSTANTIATE_TEST_SUITE_P(TwoScreens, ChartGeometry,
@@ -496,24 +502,170 @@ INSTANTIATE_TEST_SUITE_P(TwoScreens, ChartGeometry,
 TEST_F(ResultsWindows, SecondPointIsRedAtEveryActivation)
 {
     playTask(false);
-    // The points to look at lie inside the plot, where no edge cuts their markers.
+    // The points to look at lie inside the plot, away from the grid lines' ends.
     setAllTimes(1.0);
     cellAt(6, 4)->searchTime = 3.0;
     cellAt(5, 4)->searchTime = 0.2;
+    cellAt(3, 0)->searchTime = 2.0;
     showViewer();
     activate(&viewer());
-    for (QXYSeries *series : {static_cast<QXYSeries *>(viewer().Series1), marks()})
-        for (int i = 0; i < series->count(); ++i)
-            EXPECT_EQ(pointColour(series, i), i == 1 ? QColor(Qt::red) : QColor(Qt::black)) << i;
+    const QList<LineSeries::Point> points = this->points();
+    for (int i = 0; i < points.size(); ++i)
+        EXPECT_EQ(points[i].colour, i == 1 ? QColor(Qt::red) : QColor(Qt::black)) << i;
 
-    // Red outlines everywhere; only the second triangle is red inside as well.
+    // Red outlines everywhere (apex and both base corners); inside, the point's own colour.
     const QImage shot = viewer().Chart1->grab().toImage();
-    QChart *chart = viewer().Chart1->chart();
-    const auto redAt = [&](int i) { return redPixelsAround(shot, chart->mapToPosition(viewer().Series1->at(i))); };
-    for (int i : {2, 3, 10, 20})
-        EXPECT_GE(redAt(i), 8) << i;
-    for (int i : {2, 3, 10, 20})
-        EXPECT_GT(redAt(1), redAt(i) + 2) << i;
+    const auto at = [&](int i) { return viewer().Chart1->mapToPosition(points[i].x, points[i].y); };
+    for (int i : {1, 2, 10, 20}) {
+        const QPoint p = at(i);
+        for (QPoint corner : {QPoint(0, -2), QPoint(-2, 2), QPoint(2, 2)})
+            EXPECT_EQ(pixel(shot, p.x() + corner.x(), p.y() + corner.y()), 0xff0000u) << "point " << i;
+        EXPECT_EQ(pixel(shot, p.x(), p.y() + 1), i == 1 ? 0xff0000u : black) << "point " << i;
+    }
+    // The line runs black from point 3 (1.0 s) up to point 4 (2.0 s), halfway between them too.
+    const QPoint from = at(2), to = at(3);
+    const int midX = (from.x() + to.x()) / 2;
+    const double midY = from.y() + (to.y() - from.y()) * double(midX - from.x()) / (to.x() - from.x());
+    int blackNear = 0;
+    for (int y = int(midY) - 1; y <= int(midY) + 2; ++y)
+        blackNear += pixel(shot, midX, y) == black;
+    EXPECT_GE(blackNear, 1) << "no line at x " << midX;
+}
+
+// ---------------------------------------------------------------- keeping the results
+
+// A Numbers task whose every time tells its cell: row r, column c took r + (c + 1) / 10 s.
+class KeptResults : public ResultsWindows {
+protected:
+    void SetUp() override
+    {
+        ResultsWindows::SetUp();
+        playTask(true);
+        for (int row = 0; row < 7; ++row)
+            for (int column = 0; column < 9; ++column)
+                cellAt(column, row)->searchTime = row == 3 && column == 4 ? 0.0 : row + (column + 1) / 10.0;
+        showViewer();
+    }
+
+    // The expected figures, worked out here: each row averages r + 0.5, each column 3 + (c + 1) / 10.
+    static QStringList row(int r)
+    {
+        QStringList line;
+        for (int c = 0; c < 9; ++c)
+            line << (r == 3 && c == 4 ? QString() : QStringLiteral("%1,%2").arg(r).arg(c + 1));
+        return line << QStringLiteral("%1,50").arg(r);
+    }
+    static QStringList columnAverages()
+    {
+        QStringList line;
+        for (int c = 0; c < 9; ++c)
+            line << QStringLiteral("3,%1").arg(c + 1) + QLatin1Char('0');
+        return line;
+    }
+    QString deviation() { return viewer().Chart1->title().section(QLatin1Char('/'), -1); }
+
+    static QString run(const QString &program, const QStringList &arguments)
+    {
+        QProcess process;
+        process.start(program, arguments);
+        if (!process.waitForFinished(20000) || process.exitCode() != 0)
+            ADD_FAILURE() << program.toStdString() << " failed: " << process.readAllStandardError().toStdString();
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+};
+
+TEST_F(KeptResults, PrintedPageHoldsTheTitleEveryTimeTheAveragesAndBothPictures)
+{
+    const QImage chartBefore = viewer().grab().toImage();
+    QTemporaryDir folder;
+    const QString pdf = folder.filePath("results.pdf");
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageOrientation(QPageLayout::Landscape);
+        viewer().printResults(printer);
+    }
+    const QString info = run("pdfinfo", {pdf});
+    EXPECT_TRUE(info.contains(QRegularExpression("Pages: +1\n"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression("Page size: +84[12](\\.\\d+)? x 595(\\.\\d+)? pts \\(A4\\)")))
+        << info.toStdString();
+
+    // Text as a reader of the page gets it: the title, the grid line by line, the rest.
+    const QStringList lines = run("pdftotext", {"-layout", pdf, "-"}).split('\n');
+    const auto lineIndex = [&](const QStringList &tokens) {
+        for (int i = 0; i < lines.size(); ++i)
+            if (lines[i].split(' ', Qt::SkipEmptyParts) == tokens)
+                return i;
+        return -1;
+    };
+    const QString page = lines.join('\n').simplified();
+    EXPECT_TRUE(page.contains(viewer().Chart1->title().simplified())) << page.toStdString();
+    int previous = -1;
+    for (int r = 0; r < 7; ++r) {
+        QStringList tokens = row(r);
+        tokens.removeAll(QString());
+        const int at = lineIndex(tokens);
+        EXPECT_GT(at, previous) << "row " << r << " (" << tokens.join(' ').toStdString() << ")";
+        previous = at;
+    }
+    EXPECT_GT(lineIndex(columnAverages()), previous);
+    EXPECT_TRUE(page.contains("Mittelwert (AM): 3,5 s Standardabweichung (St.Abw): " + deviation() + " s"));
+    EXPECT_TRUE(page.contains(QStringLiteral("Bildschirm: 1920 × 1080 Pixel")));
+    EXPECT_TRUE(page.contains("Name / Kennung: ________________"));
+
+    // The chart's red point in the upper half, the lateral picture's blue title bar and
+    // yellow bars in the lower left.
+    run("pdftoppm", {"-r", "50", "-png", "-singlefile", pdf, folder.filePath("page")});
+    const QImage shot(folder.filePath("page.png"));
+    ASSERT_FALSE(shot.isNull());
+    const auto count = [&](QRect area, auto near) {
+        int n = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                n += near(QColor(shot.pixel(x, y)));
+        return n;
+    };
+    const QRect upper(0, 0, shot.width(), shot.height() / 2), lowerLeft(0, shot.height() / 2, shot.width() / 2,
+                                                                         shot.height() / 2);
+    EXPECT_GT(count(upper, [](QColor c) { return c.red() > 200 && c.green() < 80 && c.blue() < 80; }), 3);
+    EXPECT_GT(count(lowerLeft, [](QColor c) { return c.blue() > 200 && c.red() < 150 && c.green() < 150; }), 30);
+    EXPECT_GT(count(lowerLeft, [](QColor c) { return c.red() > 240 && c.green() > 240 && std::abs(c.blue() - 196) < 20; }),
+              50);
+
+    // Printing leaves the window as it was.
+    EXPECT_TRUE(viewer().lpButton->isEnabled());
+    EXPECT_EQ(viewer().grab().toImage(), chartBefore);
+}
+
+TEST_F(KeptResults, CopiedTableParsesIntoTheTimesAndAveragesAndCancelledPrintChangesNothing)
+{
+    const QImage chartBefore = viewer().grab().toImage();
+    click(viewer().kopierenButton);
+    const QStringList lines = QGuiApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1 + 7 + 1 + 2);
+    EXPECT_EQ(lines[0], viewer().Chart1->title());
+    for (int r = 0; r < 7; ++r)
+        EXPECT_EQ(lines[1 + r].split('\t'), row(r)) << "row " << r;
+    EXPECT_EQ(lines[8].split('\t'), columnAverages());
+    EXPECT_EQ(lines[9], "AM\t3,5");
+    EXPECT_EQ(lines[10], "St.Abw\t" + deviation());
+
+    // The print dialog, cancelled.
+    bool cancelled = false;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto *dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget())) {
+            dialog->reject();
+            cancelled = true;
+        }
+    });
+    answer.start(5);
+    click(viewer().druckenButton);
+    EXPECT_TRUE(cancelled);
+    EXPECT_TRUE(viewer().lpButton->isEnabled());
+    EXPECT_EQ(viewer().grab().toImage(), chartBefore);
 }
 
 TEST_F(ResultsWindows, SchliessenButtonEndsTheProgramWithExitCodeOne)
@@ -744,10 +896,10 @@ TEST_F(ResultsWindows, ChartShownWithoutActivationIsLaidOutWithItsTitles)
     playTask(true);
     viewer().show();
     EXPECT_EQ(viewer().Chart1->geometry(), QRect(35, 61, 1728, 1019));
-    const QChart *chart = viewer().Chart1->chart();
+    const LineChart *chart = viewer().Chart1;
     EXPECT_TRUE(chart->title().startsWith("Proband"));
-    EXPECT_EQ(chart->axes(Qt::Horizontal).first()->titleText(), "Vorlage Nr.:");
-    EXPECT_EQ(pointColour(viewer().Series1, 1), QColor(Qt::red));
+    EXPECT_EQ(chart->axisTitleX(), "Vorlage Nr.:");
+    EXPECT_EQ(points()[1].colour, QColor(Qt::red));
     viewer().hide();
 }
 

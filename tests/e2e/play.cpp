@@ -1,9 +1,11 @@
 // Plays the real program like a test subject would: it sees nothing but the pixels of the
 // root window and acts only through synthetic mouse and keyboard events (XTest).
 //
-// Usage: tamri_play SCENARIO [numbers|pictures] [--shots FOLDER] [--human-pace]
+// Usage: tamri_play SCENARIO [numbers|pictures] [--shots FOLDER] [--human-pace] [--print]
 //                   [--pixels-only] [--area WxH] [--focus-away COMMAND]
-//   task              play a whole task, check the results windows, leave by "Betrachter schliessen"
+//   task              play a whole task, check the results windows, copy the results and
+//                     cancel the print dialog (--print: print to the dialog's file instead),
+//                     leave by "Betrachter schliessen"
 //   escape-start      Escape on the start screen
 //   escape-task       start the task by its access key, a few hits, then Escape
 //   escape-finished   play a whole task, then Escape on the finished screen
@@ -20,24 +22,21 @@
 // The program is started by the caller, who also checks its exit code. Exit code 1: the play
 // went through but some checks failed; 2: the play broke off, the program is left as it is.
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
-#include <zlib.h>
+#include "BoardLayout.h"
+#include "Desktop.h"
+#include "Digits.h"
+#include "Image.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <map>
 #include <optional>
 #include <random>
-#include <stdexcept>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -45,516 +44,14 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
-
-struct Rgb {
-    std::uint8_t r = 0, g = 0, b = 0;
-    bool operator==(const Rgb &) const = default;
-};
-
-constexpr Rgb white{255, 255, 255};
-constexpr Rgb black{0, 0, 0};
-constexpr Rgb lightYellow{250, 250, 170};
-constexpr Rgb silver{192, 192, 192};
-constexpr Rgb lightGrey{238, 238, 238};
-constexpr Rgb grey{170, 170, 170};
-constexpr Rgb red{255, 0, 0};
-constexpr Rgb aqua{0, 255, 255};
-// The desktop panel's colour in the tint2 configuration of end_to_end.sh.
-constexpr Rgb panelColour{32, 64, 128};
-
-std::string str(Rgb c)
-{
-    return "(" + std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b) + ")";
-}
-
-struct Rect {
-    int x = 0, y = 0, w = 0, h = 0;
-    int centreX() const { return x + w / 2; }
-    int centreY() const { return y + h / 2; }
-};
-
-struct Image {
-    int width = 0, height = 0;
-    std::vector<Rgb> pixels;
-
-    Rgb at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
-
-    Image crop(Rect r) const
-    {
-        Image part{r.w, r.h, {}};
-        part.pixels.reserve(static_cast<std::size_t>(r.w) * r.h);
-        for (int y = r.y; y < r.y + r.h; ++y)
-            for (int x = r.x; x < r.x + r.w; ++x)
-                part.pixels.push_back(at(x, y));
-        return part;
-    }
-
-    bool operator==(const Image &) const = default;
-};
-
-struct Failure : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-[[noreturn]] void fail(const std::string &what)
-{
-    throw Failure(what);
-}
-
-bool pixelsOnly = false;
-std::optional<std::pair<int, int>> area;
-std::string focusAway;
-
-// Checks of what the screen shows; a wrong look is reported but the play goes on, so one
-// run reports every check that fails.
-std::vector<std::string> problems;
-
-bool expect(bool ok, const std::string &what)
-{
-    if (!ok)
-        problems.push_back(what);
-    return ok;
-}
-
-void savePng(const std::string &path, const Image &image)
-{
-    std::vector<unsigned char> raw;
-    raw.reserve(static_cast<std::size_t>(image.width * 3 + 1) * image.height);
-    for (int y = 0; y < image.height; ++y) {
-        raw.push_back(0);
-        for (int x = 0; x < image.width; ++x) {
-            const Rgb c = image.at(x, y);
-            raw.insert(raw.end(), {c.r, c.g, c.b});
-        }
-    }
-    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
-    std::vector<unsigned char> packed(packedSize);
-    if (compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()), 6) != Z_OK)
-        fail("cannot compress " + path);
-    packed.resize(packedSize);
-
-    std::vector<unsigned char> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    const auto put32 = [](std::vector<unsigned char> &out, std::uint32_t v) {
-        out.insert(out.end(), {static_cast<unsigned char>(v >> 24), static_cast<unsigned char>(v >> 16),
-                               static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v)});
-    };
-    const auto chunk = [&](const char *type, const std::vector<unsigned char> &data) {
-        put32(file, static_cast<std::uint32_t>(data.size()));
-        std::vector<unsigned char> body(type, type + 4);
-        body.insert(body.end(), data.begin(), data.end());
-        file.insert(file.end(), body.begin(), body.end());
-        put32(file, static_cast<std::uint32_t>(crc32(0, body.data(), static_cast<uInt>(body.size()))));
-    };
-    std::vector<unsigned char> header;
-    put32(header, static_cast<std::uint32_t>(image.width));
-    put32(header, static_cast<std::uint32_t>(image.height));
-    header.insert(header.end(), {8, 2, 0, 0, 0}); // 8 bit RGB, no interlace
-    chunk("IHDR", header);
-    chunk("IDAT", packed);
-    chunk("IEND", {});
-
-    std::FILE *out = std::fopen(path.c_str(), "wb");
-    if (!out || std::fwrite(file.data(), 1, file.size(), out) != file.size() || std::fclose(out) != 0)
-        fail("cannot write " + path);
-}
-
-int ignoreXErrors(Display *, XErrorEvent *)
-{
-    return 0; // windows may vanish between listing and asking for their name
-}
-
-int shiftOf(unsigned long mask)
-{
-    int shift = 0;
-    while (mask && !(mask & 1)) {
-        mask >>= 1;
-        ++shift;
-    }
-    return shift;
-}
-
-class Desktop {
-public:
-    Desktop()
-    {
-        display = XOpenDisplay(nullptr);
-        if (!display)
-            fail("cannot open the X display");
-        int event, error, major, minor;
-        if (!XTestQueryExtension(display, &event, &error, &major, &minor))
-            fail("the X server has no XTest extension");
-        XSetErrorHandler(ignoreXErrors);
-        root = DefaultRootWindow(display);
-        fullWidth = width = DisplayWidth(display, DefaultScreen(display));
-        height = DisplayHeight(display, DefaultScreen(display));
-        if (area)
-            std::tie(width, height) = *area;
-    }
-    ~Desktop() { XCloseDisplay(display); }
-    Desktop(const Desktop &) = delete;
-    Desktop &operator=(const Desktop &) = delete;
-
-    int width = 0, height = 0, fullWidth = 0;
-
-    Image grab(Rect r) const
-    {
-        XImage *shot = XGetImage(display, root, r.x, r.y, static_cast<unsigned>(r.w), static_cast<unsigned>(r.h),
-                                 AllPlanes, ZPixmap);
-        if (!shot)
-            fail("XGetImage failed");
-        const int rs = shiftOf(shot->red_mask), gs = shiftOf(shot->green_mask), bs = shiftOf(shot->blue_mask);
-        Image image{r.w, r.h, {}};
-        image.pixels.reserve(static_cast<std::size_t>(r.w) * r.h);
-        for (int y = 0; y < r.h; ++y)
-            for (int x = 0; x < r.w; ++x) {
-                const unsigned long p = XGetPixel(shot, x, y);
-                image.pixels.push_back({static_cast<std::uint8_t>((p & shot->red_mask) >> rs),
-                                        static_cast<std::uint8_t>((p & shot->green_mask) >> gs),
-                                        static_cast<std::uint8_t>((p & shot->blue_mask) >> bs)});
-            }
-        XDestroyImage(shot);
-        return image;
-    }
-
-    Image grab() const { return grab({0, 0, width, height}); }
-
-    // The screen once it stays the same for a moment: a compositor may show a closed window
-    // or a half-drawn one for a few frames more.
-    Image settled() const
-    {
-        Image last = grab();
-        for (int i = 0; pixelsOnly && i < 30; ++i) {
-            std::this_thread::sleep_for(100ms);
-            Image now = grab();
-            if (now == last)
-                break;
-            last = std::move(now);
-        }
-        return last;
-    }
-
-    void click(int x, int y) const
-    {
-        XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
-        XSync(display, False);
-        if (pixelsOnly)
-            std::this_thread::sleep_for(50ms);   // the nested compositor's seat must see the move first
-        XTestFakeButtonEvent(display, 1, True, CurrentTime);
-        XTestFakeButtonEvent(display, 1, False, CurrentTime);
-        XSync(display, False);
-        if (pixelsOnly)
-            park();
-    }
-
-    // A nested compositor draws the pointer into the picture: out of the way in the top-right
-    // corner, where only its tip shows and nothing is compared, it leaves the checks alone.
-    void park() const
-    {
-        XTestFakeMotionEvent(display, -1, width - 1, 0, CurrentTime);
-        XSync(display, False);
-        std::this_thread::sleep_for(50ms);
-    }
-
-    void key(KeySym symbol, bool withAlt = false) const
-    {
-        const KeyCode alt = XKeysymToKeycode(display, XK_Alt_L);
-        const KeyCode code = XKeysymToKeycode(display, symbol);
-        if (!code || (withAlt && !alt))
-            fail("the X keymap lacks a needed key");
-        if (withAlt)
-            XTestFakeKeyEvent(display, alt, True, CurrentTime);
-        XTestFakeKeyEvent(display, code, True, CurrentTime);
-        XTestFakeKeyEvent(display, code, False, CurrentTime);
-        if (withAlt)
-            XTestFakeKeyEvent(display, alt, False, CurrentTime);
-        XSync(display, False);
-    }
-
-    // A mapped top-level window with exactly this WM_NAME; under a window manager it lies
-    // inside the manager's frame window.
-    std::optional<Window> window(const std::string &name) const { return findNamed(root, name, 3); }
-
-    // Where a window's client area lies on the screen.
-    Rect geometry(Window w) const
-    {
-        XWindowAttributes attributes{};
-        if (!XGetWindowAttributes(display, w, &attributes))
-            return {};
-        int x = 0, y = 0;
-        Window child = None;
-        XTranslateCoordinates(display, w, root, 0, 0, &x, &y, &child);
-        return {x, y, attributes.width, attributes.height};
-    }
-
-    // The outer frame of a top-level window (the window itself where nobody frames it).
-    Rect frame(Window w) const { return geometry(topLevel(w)); }
-
-    // How high a top-level window lies in the stacking order: larger is nearer the viewer.
-    int stackingPosition(Window w) const
-    {
-        const Window outer = topLevel(w);
-        const std::vector<Window> all = children(root);
-        for (std::size_t i = 0; i < all.size(); ++i)
-            if (all[i] == outer)
-                return static_cast<int>(i);
-        return -1;
-    }
-
-    bool hasFocus(Window w) const
-    {
-        Window focus = None;
-        int revert = 0;
-        XGetInputFocus(display, &focus, &revert);
-        while (focus != None && focus != PointerRoot && focus != root) {
-            if (focus == w)
-                return true;
-            Window rootReturn, parent, *children = nullptr;
-            unsigned count = 0;
-            if (!XQueryTree(display, focus, &rootReturn, &parent, &children, &count))
-                return false;
-            if (children)
-                XFree(children);
-            focus = parent;
-        }
-        return false;
-    }
-
-private:
-    std::vector<Window> children(Window w) const
-    {
-        Window rootReturn, parent, *list = nullptr;
-        unsigned count = 0;
-        std::vector<Window> found;
-        if (XQueryTree(display, w, &rootReturn, &parent, &list, &count) && list)
-            found.assign(list, list + count);
-        if (list)
-            XFree(list);
-        return found;
-    }
-
-    Window topLevel(Window w) const
-    {
-        for (;;) {
-            Window rootReturn, parent = None, *list = nullptr;
-            unsigned count = 0;
-            if (!XQueryTree(display, w, &rootReturn, &parent, &list, &count))
-                return w;
-            if (list)
-                XFree(list);
-            if (parent == root || parent == None)
-                return w;
-            w = parent;
-        }
-    }
-
-    std::optional<Window> findNamed(Window parent, const std::string &name, int depth) const
-    {
-        for (Window w : children(parent)) {
-            XWindowAttributes attributes{};
-            if (!XGetWindowAttributes(display, w, &attributes) || attributes.map_state != IsViewable)
-                continue;
-            char *title = nullptr;
-            bool match = false;
-            if (XFetchName(display, w, &title) && title) {
-                match = name == title;
-                XFree(title);
-            }
-            if (match)
-                return w;
-            if (depth > 1)
-                if (const auto inside = findNamed(w, name, depth - 1))
-                    return inside;
-        }
-        return std::nullopt;
-    }
-
-    Display *display = nullptr;
-    Window root = 0;
-};
-
-bool waitUntil(const std::function<bool()> &done, std::chrono::milliseconds timeout)
-{
-    const auto end = Clock::now() + timeout;
-    while (!done()) {
-        if (Clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
-}
-
-void waitFor(const std::string &what, const std::function<bool()> &done, std::chrono::milliseconds timeout = 10s)
-{
-    if (!waitUntil(done, timeout))
-        fail("timed out after " + std::to_string(timeout.count() / 1000) + " s waiting for " + what);
-}
-
-// The first pixel of the rectangle that has not the colour, but for a compositor's faint
-// window shadows.
-std::optional<std::pair<int, int>> otherPixel(const Image &shot, Rect r, Rgb colour)
-{
-    const int slack = pixelsOnly ? 12 : 0;
-    const auto near = [&](std::uint8_t a, std::uint8_t b) { return std::abs(a - b) <= slack; };
-    for (int y = r.y; y < r.y + r.h; ++y)
-        for (int x = r.x; x < r.x + r.w; ++x)
-            if (const Rgb p = shot.at(x, y); !near(p.r, colour.r) || !near(p.g, colour.g) || !near(p.b, colour.b))
-                return std::pair{x, y};
-    return std::nullopt;
-}
-
-void expectArea(const Image &shot, Rect r, Rgb colour, const std::string &what)
-{
-    if (const auto p = otherPixel(shot, r, colour))
-        expect(false, what + ": pixel (" + std::to_string(p->first) + "," + std::to_string(p->second) + ") is " +
-                          str(shot.at(p->first, p->second)) + ", expected " + str(colour));
-}
-
-void expectPixel(const Image &shot, int x, int y, Rgb colour, const std::string &what)
-{
-    expectArea(shot, {x, y, 1, 1}, colour, what);
-}
-
-bool uniform(const Image &image)
-{
-    for (const Rgb &p : image.pixels)
-        if (p != image.pixels.front())
-            return false;
-    return true;
-}
-
-// Where the board lies, with the program's integer layout.
-struct Board {
-    bool numbers = false;
-    int columns = 0, rows = 0, tile = 0, gapX = 0, gapY = 0, left = 0, top = 0;
-
-    Board(bool numbersTask, int screenWidth, int screenHeight)
-        : numbers(numbersTask)
-    {
-        columns = numbers ? 9 : 7;
-        rows = numbers ? 7 : 5;
-        tile = numbers ? 70 : 103;
-        gapX = (screenWidth - 20 - columns * tile) / columns;
-        gapY = (screenHeight - 20 - rows * tile) / rows;
-        left = (screenWidth - (columns * tile + (columns - 1) * gapX)) / 2;
-        top = (screenHeight - (rows * tile + (rows - 1) * gapY)) / 2;
-    }
-
-    int centreColumn() const { return columns / 2; }
-    int centreRow() const { return rows / 2; }
-    int targets() const { return columns * rows - 1; }
-    Rect cell(int c, int r) const { return {left + c * (tile + gapX), top + r * (tile + gapY), tile, tile}; }
-    Rect centre() const { return cell(centreColumn(), centreRow()); }
-
-    // The Pictures frame pen reaches into the centre cell's edge, so compare inside it.
-    Rect interior(int c, int r) const
-    {
-        const int inset = numbers ? 0 : 4;
-        const Rect whole = cell(c, r);
-        return {whole.x + inset, whole.y + inset, whole.w - 2 * inset, whole.h - 2 * inset};
-    }
-
-    // The counter shown at target t: the program skips the number of the centre position.
-    int counterAt(int t) const { return t < targets() / 2 ? t : t + 1; }
-};
-
-// The counter's text sits with its top-left corner at (15, 5), above every board.
-constexpr Rect counterBand{15, 5, 48, 20};
-
-// Column runs with ink: one per glyph (the font leaves a blank column between digits).
-std::vector<Image> glyphs(const Image &band)
-{
-    std::vector<Image> found;
-    int start = -1;
-    for (int x = 0; x <= band.width; ++x) {
-        bool ink = false;
-        for (int y = 0; x < band.width && y < band.height && !ink; ++y)
-            ink = band.at(x, y) != white;
-        if (ink && start < 0)
-            start = x;
-        if (!ink && start >= 0) {
-            found.push_back(band.crop({start, 0, x - start, band.height}));
-            start = -1;
-        }
-    }
-    return found;
-}
-
-int inkHeight(const Image &glyph)
-{
-    int first = -1, last = -1;
-    for (int y = 0; y < glyph.height; ++y)
-        for (int x = 0; x < glyph.width; ++x)
-            if (glyph.at(x, y) != white) {
-                if (first < 0)
-                    first = y;
-                last = y;
-            }
-    return first < 0 ? 0 : last - first + 1;
-}
-
-// Learns the digits from the counters of targets 1 to 10, then reads every counter.
-void checkCounters(const std::vector<Image> &bands, const Board &board)
-{
-    std::map<int, Image> digit;
-    const auto glyphCount = [&](int t, std::size_t wanted) {
-        const std::size_t n = glyphs(bands[t]).size();
-        return expect(n == wanted, "the counter at target " + std::to_string(t) + " shows " + std::to_string(n) +
-                                       " glyphs, expected " + std::to_string(wanted));
-    };
-    for (int t = 1; t <= 9; ++t) {
-        if (!glyphCount(t, 1))
-            return;
-        digit[t] = glyphs(bands[t]).front();
-        for (int d = 1; d < t; ++d)
-            if (!expect(digit[d] != digit[t], "the counters at targets " + std::to_string(d) + " and " +
-                                                   std::to_string(t) + " look alike"))
-                return;
-    }
-    if (!glyphCount(10, 2))
-        return;
-    const auto ten = glyphs(bands[10]);
-    if (!expect(ten[0] == digit[1], "the first digit of the counter at target 10 differs from the counter at target 1"))
-        return;
-    digit[0] = ten[1];
-    for (int d = 1; d <= 9; ++d)
-        if (!expect(digit[d] != digit[0], "the second digit of the counter at target 10 looks like " + std::to_string(d)))
-            return;
-
-    if (glyphCount(0, 1)) {
-        const Image firstZero = glyphs(bands[0]).front();
-        // Debian's copy of "MS Sans Serif" is a bitmap face that Qt offers at one size only,
-        // so there both zeros come out alike; any other difference must be a smaller first one.
-        if (firstZero == digit[0])
-            std::printf("note: the first \"0\" and the later zeros share one glyph (a single-size bitmap face)\n");
-        else
-            expect(inkHeight(firstZero) < inkHeight(digit[0]),
-                   "the first counter \"0\" is not drawn smaller than the later zeros: " +
-                       std::to_string(firstZero.width) + " x " + std::to_string(inkHeight(firstZero)) + " px against " +
-                       std::to_string(digit[0].width) + " x " + std::to_string(inkHeight(digit[0])) + " px");
-    }
-
-    std::string seen = "0", expected = "0";
-    for (int t = 1; t < static_cast<int>(bands.size()); ++t) {
-        std::string text;
-        for (const Image &g : glyphs(bands[t])) {
-            char c = '?';
-            for (const auto &[d, known] : digit)
-                if (known == g)
-                    c = static_cast<char>('0' + d);
-            text += c;
-        }
-        seen += " " + text;
-        expected += " " + std::to_string(board.counterAt(t));
-    }
-    if (expect(seen == expected, "the counters read " + seen + "\n  expected " + expected))
-        std::printf("counters read %s\n", seen.c_str());
-}
 
 // For the README's pictures: a subject who takes 0.6 to 3 s per target and is slower on the
 // left of the board than on the right. Drawn from a fixed seed, so every run looks alike.
 bool humanPace = false;
+bool printToFile = false;
+std::optional<std::pair<int, int>> area;
+std::string focusAway;
 
 std::chrono::milliseconds humanInterval(int column, int columns)
 {
@@ -907,6 +404,10 @@ public:
         checkChart(chart);
         otherOutputUnchanged("with the results window open");
         save(board.numbers ? "chart" : "chart_pictures", screen.grab());
+        // Under a nested compositor the print dialog is no X window of this display and the
+        // clipboard is the compositor's: a player that sees only pixels cannot check either.
+        if (!pixelsOnly)
+            keepResults(chart);
 
         screen.click(9 + 151 / 2, 5 + 29 / 2);
         lateralPreference();
@@ -994,6 +495,71 @@ public:
         });
     }
 
+    // "Kopieren" puts the board's times as a table on the X clipboard; "Drucken …" opens the
+    // print dialog, which is cancelled; the chart is as it was afterwards.
+    void keepResults(Rect chart)
+    {
+        const Image before = screen.grab(chart);
+        screen.click(437 + 100 / 2, 4 + 30 / 2);
+        std::vector<std::string> lines;
+        waitFor("the results table on the clipboard", [&] {
+            lines = split(command("xclip -selection clipboard -o 2>/dev/null"), '\n');
+            return !lines.empty() && lines[0].rfind("Proband  ", 0) == 0;
+        });
+        const std::size_t rows = board.rows, columns = board.columns;
+        if (!expect(lines.size() == 1 + rows + 3, "the copied table has " + std::to_string(lines.size()) + " lines"))
+            return;
+        for (std::size_t r = 0; r <= rows; ++r) {
+            const std::vector<std::string> fields = split(lines[1 + r], '\t');
+            expect(fields.size() == columns + (r < rows), "line " + std::to_string(r + 2) + " of the copied table has " +
+                                                              std::to_string(fields.size()) + " fields");
+            for (std::size_t c = 0; c < fields.size(); ++c) {
+                const bool centre = r == rows / 2 && c == columns / 2;
+                const bool average = r == rows || c == columns;
+                const std::string pattern = centre ? "" : average ? "D,DD" : "D,D";
+                std::string shape = fields[c];
+                for (char &ch : shape)
+                    ch = std::isdigit(static_cast<unsigned char>(ch)) ? 'D' : ch == '.' ? ',' : ch;   // the locale's separator
+                if (shape.size() > pattern.size() && shape.rfind('D', 0) == 0)   // more digits before the comma
+                    shape.erase(0, shape.size() - pattern.size());
+                expect(shape == pattern, "copied field \"" + fields[c] + "\" in line " + std::to_string(r + 2) +
+                                             (centre ? ", where the centre cell is empty" : ""));
+            }
+        }
+        expect(lines[rows + 2].rfind("AM\t", 0) == 0 && lines[rows + 3].rfind("St.Abw\t", 0) == 0,
+               "the copied table ends without the mean and the deviation");
+
+        screen.click(331 + 100 / 2, 4 + 30 / 2);
+        waitFor("the print dialog", [&] { return screen.window("Print").has_value(); });
+        save(board.numbers ? "print_dialog" : "print_dialog_pictures", screen.grab());
+        screen.key(printToFile ? XK_Return : XK_Escape);
+        waitFor("the print dialog to close", [&] { return !screen.window("Print"); });
+        waitFor("the chart as it was before copying and printing", [&] { return screen.grab(chart) == before; });
+    }
+
+    static std::string command(const std::string &line)
+    {
+        std::string out;
+        if (FILE *pipe = popen(line.c_str(), "r")) {
+            char buffer[4096];
+            for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+                out.append(buffer, n);
+            pclose(pipe);
+        }
+        return out;
+    }
+
+    static std::vector<std::string> split(const std::string &text, char separator)
+    {
+        std::vector<std::string> parts;
+        std::size_t from = 0;
+        for (std::size_t at; (at = text.find(separator, from)) != std::string::npos; from = at + 1)
+            parts.push_back(text.substr(from, at - from));
+        if (from < text.size())
+            parts.push_back(text.substr(from));
+        return parts;
+    }
+
     void checkChart(Rect chart)
     {
         const int h = screen.height;
@@ -1019,7 +585,7 @@ public:
 
 void run(const std::string &scenario, bool numbers, const std::string &shots)
 {
-    const Desktop screen;
+    const Desktop screen(area);
     if (pixelsOnly)
         screen.park();
     Player player(screen, shots, numbers);
@@ -1091,17 +657,11 @@ int main(int argc, char **argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string shots;
-    for (std::size_t i = 0; i < args.size(); ++i)
-        if (args[i] == "--human-pace") {
-            humanPace = true;
-            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
-            break;
-        }
-    for (std::size_t i = 0; i < args.size(); ++i)
-        if (args[i] == "--pixels-only") {
-            pixelsOnly = true;
-            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
-            break;
+    for (const auto &[flag, value] :
+         {std::pair{"--human-pace", &humanPace}, {"--print", &printToFile}, {"--pixels-only", &pixelsOnly}})
+        if (const auto at = std::find(args.begin(), args.end(), flag); at != args.end()) {
+            *value = true;
+            args.erase(at);
         }
     for (const std::string option : {"--shots", "--area", "--focus-away"})
         for (std::size_t i = 0; i + 1 < args.size(); ++i)
@@ -1118,7 +678,7 @@ int main(int argc, char **argv)
             }
     if (args.empty() || args.size() > 2 || (args.size() == 2 && args[1] != "numbers" && args[1] != "pictures")) {
         std::fprintf(stderr, "usage: tamri_play task|escape-start|escape-task|escape-finished|ende-finished|"
-                             "start-screen|bad-input|alt-f4|panel-shown [numbers|pictures] [--shots FOLDER] [--human-pace]\n"
+                             "start-screen|bad-input|alt-f4|panel-shown [numbers|pictures] [--shots FOLDER] [--human-pace] [--print]\n"
                              "  [--pixels-only] [--area WxH] [--focus-away COMMAND]\n");
         return 2;
     }
@@ -1133,7 +693,7 @@ int main(int argc, char **argv)
                 for (char &c : file)
                     if (c == ' ')
                         c = '_';
-                savePng(shots + "/" + file + ".png", Desktop().grab());
+                savePng(shots + "/" + file + ".png", Desktop(area).grab());
             } catch (const Failure &) {
             }
         }
