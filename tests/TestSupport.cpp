@@ -1,8 +1,6 @@
 #include "tests/TestSupport.h"
 
 #include "common/Application.h"
-#include "results/Betrachter.h"
-#include "results/LatPraef.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -121,12 +119,8 @@ void startProgram(QSize screen)
     fakeOs() = platform::FakeOs();
     common::screenSizeOverride = screen;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    using namespace TamriUnit;
-    tamriForm = new TtamriForm;
-    lpForm = new TlpForm(tamriForm);
-    datenbetrachter = new Tdatenbetrachter(tamriForm);
-    tamriForm->show();
-    tamriForm->activateWindow();
+    TamriUnit::startProgram(fakeOs());
+    TamriUnit::tamriForm->activateWindow();
     QApplication::processEvents();
 }
 

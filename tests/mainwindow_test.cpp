@@ -192,8 +192,7 @@ TEST_F(ProgramTest, WithoutATaskbarTheProgramRunsTheSame)
     TamriUnit::resetState();
     fakeOs() = platform::FakeOs();
     os().hasTaskbar = false;
-    TamriUnit::tamriForm = new TtamriForm;
-    form().show();
+    TamriUnit::startProgram(os());
     EXPECT_EQ(TamriUnit::taskbarWindow, 0u);
     click(form().endeBBtn);
     EXPECT_NE(std::find(os().calls.begin(), os().calls.end(), "show 0"), os().calls.end());
