@@ -1,11 +1,11 @@
 #pragma once
 
 #include "common/Application.h"
+#include "common/MessageBoxes.h"
 #include "task/TamriUnit.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QMessageBox>
+#include <QPushButton>
 
 // A fresh program on the desktop `os` and a 1920 x 1080 screen, started as the program
 // entry starts it.
@@ -21,8 +21,8 @@ inline void startFreshProgram(platform::Os &os)
 // Answers the message box that is open, if any, with "OK".
 inline bool answerOpenBox()
 {
-    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    auto *box = qobject_cast<common::OkBox *>(QApplication::activeModalWidget());
     if (box)
-        box->button(QMessageBox::Ok)->click();
+        box->okButton->click();
     return box != nullptr;
 }
