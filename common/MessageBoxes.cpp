@@ -48,6 +48,10 @@ QString OkBox::text() const
 void OkBox::run()
 {
     QPointer<QWidget> below = parentWidget();
+    // A position given before the window exists is the frame's, and a window manager puts
+    // the frame there however late Qt learns the frame's widths.
+    layout()->activate();
+    move(wantedFrame().topLeft());
     exec();
     if (below && below->isVisible())
         below->activateWindow();
@@ -57,7 +61,6 @@ void OkBox::run()
 void OkBox::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    move(wantedFrame().topLeft());
     activateWindow();
     okButton->setFocus();
 }
