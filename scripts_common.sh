@@ -1,12 +1,20 @@
-# Shared by run.sh and test.sh: installs the Debian packages the build, the program and
-# the tests use, if any is missing (apt-get update once, then apt-get install -y).
+# Shared by run.sh, test.sh and package.sh: installs the Debian packages given, if any is
+# missing (apt-get update once, then apt-get install -y).
+
+# What building and running the program need (run.sh).
 TAMRI_PACKAGES=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-qpa-plugins
-  libjpeg62-turbo-dev zlib1g-dev libx11-dev libxtst-dev
+  libjpeg62-turbo-dev
+  fonts-wine
+)
+
+# What the tests and benchmarks add (test.sh).
+TAMRI_TEST_PACKAGES=(
+  libx11-dev libxtst-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix
-  wine wine64 fonts-wine
+  wine wine64
   xvfb xauth x11-utils xdotool imagemagick
   openbox tint2
   mutter xwayland qt6-wayland dbus zenity
@@ -14,9 +22,9 @@ TAMRI_PACKAGES=(
   poppler-utils xclip
 )
 
-tamri_install_packages() {
+tamri_install_packages() { # package...
   local missing=()
-  for package in "${TAMRI_PACKAGES[@]}"; do
+  for package in "$@"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
   done
   [ ${#missing[@]} -eq 0 ] && return 0

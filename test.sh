@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source ./scripts_common.sh
-tamri_install_packages
+tamri_install_packages "${TAMRI_PACKAGES[@]}" "${TAMRI_TEST_PACKAGES[@]}"
 export QT_QPA_PLATFORM=offscreen
 
 tamri_build -DTAMRI_BUILD_TESTS=ON -DTAMRI_BUILD_BENCH=ON

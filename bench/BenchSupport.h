@@ -1,34 +1,28 @@
 #pragma once
 
 #include "common/Application.h"
-#include "results/Betrachter.h"
-#include "results/LatPraef.h"
+#include "common/MessageBoxes.h"
 #include "task/TamriUnit.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QMessageBox>
+#include <QPushButton>
 
-// A fresh program state on a 1920 x 1080 screen, its windows created as the program
-// entry creates them, the start screen shown.
-inline void startFreshProgram()
+// A fresh program on the desktop `os` and a 1920 x 1080 screen, started as the program
+// entry starts it.
+inline void startFreshProgram(platform::Os &os)
 {
-    using namespace TamriUnit;
-    delete tamriForm;
-    resetState();
+    delete TamriUnit::tamriForm;
+    TamriUnit::resetState();
     common::screenSizeOverride = QSize(1920, 1080);
-    tamriForm = new TtamriForm;
-    lpForm = new TlpForm(tamriForm);
-    datenbetrachter = new Tdatenbetrachter(tamriForm);
-    tamriForm->show();
+    TamriUnit::startProgram(os);
     QApplication::processEvents();
 }
 
 // Answers the message box that is open, if any, with "OK".
 inline bool answerOpenBox()
 {
-    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    auto *box = qobject_cast<common::OkBox *>(QApplication::activeModalWidget());
     if (box)
-        box->button(QMessageBox::Ok)->click();
+        box->okButton->click();
     return box != nullptr;
 }

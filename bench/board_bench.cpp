@@ -24,7 +24,7 @@ double startTask(bool numbers)
 {
     using namespace TamriUnit;
     fake = platform::FakeOs();
-    startFreshProgram();
+    startFreshProgram(fake);
 
     Clock::time_point answered;
     Clock::time_point clockStarted;
@@ -80,8 +80,6 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     common::Application application(argc, argv);
-    common::registerFonts();
-    platform::install(&fake);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

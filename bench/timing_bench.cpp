@@ -34,7 +34,7 @@ SwitchableOs os;
 
 void startNumbersTask()
 {
-    startFreshProgram();
+    startFreshProgram(os);
     QTest::mouseClick(TamriUnit::tamriForm->ladenBB_2, Qt::LeftButton);
 }
 
@@ -137,8 +137,6 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     common::Application application(argc, argv);
-    common::registerFonts();
-    platform::install(&os);
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, answerOpenBox);
     answer.start(2);

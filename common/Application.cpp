@@ -16,6 +16,12 @@ namespace common {
 Application::Application(int &argc, char **argv)
     : QApplication(argc, argv)
 {
+#ifndef _WIN32
+    for (const char *file : {"tahoma.ttf", "tahomabd.ttf", "ms_sans_serif.ttf"})
+        QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/") + QLatin1String(file));
+#endif
+    QFont::insertSubstitution(QStringLiteral("MS Shell Dlg 2"), QStringLiteral("Tahoma"));
+    setFont(tahoma(11));
 }
 
 bool Application::notify(QObject *receiver, QEvent *event)
@@ -38,16 +44,6 @@ QString titleFromExecutable(const QString &path)
 QString applicationTitle()
 {
     return titleFromExecutable(QCoreApplication::applicationFilePath());
-}
-
-void registerFonts()
-{
-#ifndef _WIN32
-    for (const char *file : {"tahoma.ttf", "tahomabd.ttf", "ms_sans_serif.ttf"})
-        QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/") + QLatin1String(file));
-#endif
-    QFont::insertSubstitution(QStringLiteral("MS Shell Dlg 2"), QStringLiteral("Tahoma"));
-    QApplication::setFont(tahoma(11));
 }
 
 QFont tahoma(int pixelSize, bool bold)

@@ -8,8 +8,10 @@
 
 namespace common {
 
-// The application object: an error that escapes an event handler abandons that event and
-// ends in the error box; the program goes on.
+// The application object with the program's fonts: the Windows faces the layout names
+// ("Tahoma", "MS Sans Serif") are registered where the system lacks them (missing files fall
+// back quietly) and give the default font. An error that escapes an event handler abandons
+// that event and ends in the error box; the program goes on.
 class Application : public QApplication {
 public:
     Application(int &argc, char **argv);
@@ -21,9 +23,6 @@ public:
 QString applicationTitle();
 QString titleFromExecutable(const QString &path);
 
-// Registers the Windows faces the layout names ("Tahoma", "MS Sans Serif") where the
-// system lacks them and sets the program's default font. Missing files fall back quietly.
-void registerFonts();
 QFont tahoma(int pixelSize, bool bold = false);
 QFont msSansSerif(int pixelSize);
 

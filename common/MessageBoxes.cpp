@@ -1,141 +1,105 @@
 #include "common/MessageBoxes.h"
 
-#include "common/Application.h"
-
-#include <QAbstractButton>
 #include <QApplication>
-#include <QDialogButtonBox>
+#include <QGridLayout>
 #include <QLabel>
-#include <QLayout>
-#include <QMessageBox>
 #include <QPointer>
-#include <QShowEvent>
-
-#include <algorithm>
+#include <QPushButton>
+#include <QStyle>
 
 namespace common {
 
-namespace {
-
-class Box : public QMessageBox {
-public:
-    Box(Icon icon, const QString &caption, const QString &text, std::optional<int> top)
-        : QMessageBox(icon, caption, QString(text).replace(QLatin1Char('\r'), QLatin1Char('\n')), Ok,
-                      QApplication::activeWindow(),
-                      Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint)
-        , requestedTop(top)
-    {
-        setTextFormat(Qt::PlainText);
-        setDefaultButton(Ok);
-        setEscapeButton(Ok);
-        button(Ok)->setIcon(QIcon());
-        if (auto *buttons = findChild<QDialogButtonBox *>())
-            buttons->setCenterButtons(true);
+OkBox::OkBox(Icon icon, const QString &caption, const QString &text, std::optional<int> top)
+    : QDialog(QApplication::activeWindow(), Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint)
+    , iconLabel(new QLabel(this))
+    , textLabel(new QLabel(QString(text).replace(QLatin1Char('\r'), QLatin1Char('\n')), this))
+    , okButton(new QPushButton(QStringLiteral("OK"), this))
+    , kind(icon)
+    , requestedTop(top)
+{
+    setWindowTitle(caption);
+    if (icon != NoIcon) {
+        const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+        const auto standard = icon == Information ? QStyle::SP_MessageBoxInformation : QStyle::SP_MessageBoxCritical;
+        iconLabel->setPixmap(style()->standardIcon(standard, nullptr, this).pixmap(size));
     }
+    iconLabel->setHidden(icon == NoIcon);
 
-    // The window below gets the keyboard back when the box closes, also on a desktop
-    // without a window manager to hand it on.
-    void run()
-    {
-        QPointer<QWidget> below = parentWidget();
-        exec();
-        if (below && below->isVisible())
-            below->activateWindow();
-    }
+    textLabel->setTextFormat(Qt::PlainText);
+    textLabel->setWordWrap(true);
+    const QRect wrapped(0, 0, screenSize().width() / 2, QWIDGETSIZE_MAX);
+    textLabel->setFixedSize(textLabel->fontMetrics().boundingRect(wrapped, Qt::TextWordWrap, textLabel->text()).size());
 
-protected:
-    void showEvent(QShowEvent *event) override
-    {
-        QMessageBox::showEvent(event);
-        if (QLabel *label = textLabel()) {
-            label->setWordWrap(false);
-            label->setMinimumWidth(0);
-            label->setMaximumWidth(QWIDGETSIZE_MAX);
-            textWidth = label->sizeHint().width();
-        }
-        fitToText();
-        place();
-        // Asked for, since not every desktop gives a new window the keyboard (Wayland).
-        activateWindow();
-    }
+    okButton->setDefault(true);
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
 
-    bool event(QEvent *event) override
-    {
-        // QMessageBox sizes itself again on every layout request, within its own limits.
-        if (event->type() == QEvent::LayoutRequest) {
-            const bool handled = QDialog::event(event);
-            fitToText();
-            if (isVisible())
-                place();
-            return handled;
-        }
-        const bool handled = QMessageBox::event(event);
-        if (frameKeeper.mustPlaceAgain(this, event, wantedFrame()))
-            place();
-        return handled;
-    }
+    auto *grid = new QGridLayout(this);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
+    grid->addWidget(iconLabel, 0, 0, Qt::AlignTop);
+    grid->addWidget(textLabel, 0, 1);
+    grid->addWidget(okButton, 1, 0, 1, 2, Qt::AlignHCenter);
+}
 
-private:
-    QLabel *textLabel() const { return findChild<QLabel *>(QStringLiteral("qt_msgbox_label")); }
+QString OkBox::text() const
+{
+    return textLabel->text();
+}
 
-    // QMessageBox wraps its text well below half the screen (at most 500 px for the whole
-    // box); here the lines keep their length up to half the screen width and wrap beyond.
-    void fitToText()
-    {
-        QLabel *label = textLabel();
-        if (!label || textWidth == 0)
-            return;
-        const int limit = screenSize().width() / 2;
-        label->setWordWrap(textWidth > limit);
-        label->setFixedWidth(std::min(textWidth, limit));
-        layout()->activate();
-        const int width = layout()->totalMinimumSize().width();
-        setFixedSize(width, layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width)
-                                                          : layout()->totalMinimumSize().height());
-    }
+void OkBox::run()
+{
+    QPointer<QWidget> below = parentWidget();
+    // A position given before the window exists is the frame's, and a window manager puts
+    // the frame there however late Qt learns the frame's widths.
+    layout()->activate();
+    move(wantedFrame().topLeft());
+    exec();
+    if (below && below->isVisible())
+        below->activateWindow();
+}
 
-    // The outer frame, title bar included, is centred or has its top edge at the requested top.
-    QRect wantedFrame() const
-    {
-        const QSize screen = screenSize();
-        const QSize box = size().grownBy(frameMargins(this));
-        return {QPoint((screen.width() - box.width()) / 2,
-                       requestedTop ? *requestedTop : (screen.height() - box.height()) / 2),
-                box};
-    }
+// A compositor may leave a new window without the keyboard; Return must still close the box.
+void OkBox::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    activateWindow();
+    okButton->setFocus();
+}
 
-    // The client area is placed where the frame's margins put it: a move of the frame itself
-    // misses by the title bar under some window managers (mutter with XWayland).
-    void place()
-    {
+bool OkBox::event(QEvent *event)
+{
+    const bool handled = QDialog::event(event);
+    // Once the frame is known the client area goes where the frame's margins put it: a move
+    // of the frame itself misses by the title bar under some window managers (mutter with
+    // XWayland).
+    if (frameKeeper.mustPlaceAgain(this, event, wantedFrame())) {
         const QMargins frame = frameMargins(this);
         setGeometry(QRect(wantedFrame().topLeft() + QPoint(frame.left(), frame.top()), size()));
     }
+    return handled;
+}
 
-    std::optional<int> requestedTop;
-    FrameKeeper frameKeeper;
-    int textWidth = 0;
-};
-
-} // namespace
+// The outer frame, title bar included, is centred or has its top edge at the requested top.
+QRect OkBox::wantedFrame() const
+{
+    const QSize screen = screenSize();
+    const QSize box = size().grownBy(frameMargins(this));
+    return {QPoint((screen.width() - box.width()) / 2, requestedTop ? *requestedTop : (screen.height() - box.height()) / 2),
+            box};
+}
 
 void showInformationBox(const QString &text, std::optional<int> top)
 {
-    Box box(QMessageBox::Information, QStringLiteral("Information"), text, top);
-    box.run();
+    OkBox(OkBox::Information, QStringLiteral("Information"), text, top).run();
 }
 
 void showPlainBox(const QString &text)
 {
-    Box box(QMessageBox::NoIcon, applicationTitle(), text, std::nullopt);
-    box.run();
+    OkBox(OkBox::NoIcon, applicationTitle(), text).run();
 }
 
 void showErrorBox(const QString &message)
 {
-    const QString text = message.endsWith(QLatin1Char('.')) ? message : message + QLatin1Char('.');
-    Box box(QMessageBox::Critical, applicationTitle(), text, std::nullopt);
-    box.run();
+    OkBox(OkBox::Critical, applicationTitle(), message.endsWith(QLatin1Char('.')) ? message : message + QLatin1Char('.')).run();
 }
 
 } // namespace common

@@ -6,6 +6,8 @@
 #include "common/MessageBoxes.h"
 #include "platform/DesktopGuard.h"
 #include "resources/StimulusMaterial.h"
+#include "results/Betrachter.h"
+#include "results/LatPraef.h"
 #include "task/Order.h"
 #include "task/TargetOverlay.h"
 
@@ -68,6 +70,20 @@ void TImage::mouseReleaseEvent(QMouseEvent *event)
 }
 
 // ---------------------------------------------------------------- module state
+
+void TamriUnit::startProgram(platform::Os &os)
+{
+    platform::install(&os);
+    tamriForm = new TtamriForm;
+    lpForm = new TlpForm(tamriForm);
+    datenbetrachter = new Tdatenbetrachter(tamriForm);
+    tamriForm->setScreen(QGuiApplication::primaryScreen());
+    // Full screen is the platform screen's size; a screen size fixed for a test is not.
+    if (common::screenSizeOverride)
+        tamriForm->show();
+    else
+        tamriForm->showFullScreen();
+}
 
 void TamriUnit::resetState()
 {

@@ -102,6 +102,12 @@ inline TtamriForm *tamriForm = nullptr;
 inline TlpForm *lpForm = nullptr;
 inline Tdatenbetrachter *datenbetrachter = nullptr;
 
+// The program's start after the application object: the desktop layer, then the three
+// windows in their order, the main window shown full screen (or only shown on a screen size
+// fixed by a test). The tests and benchmarks start their programs through here too, so that
+// they run the program the entry runs.
+void startProgram(platform::Os &os);
+
 // Restores every value above (and the shared helpers' test settings) to program start.
 void resetState();
 

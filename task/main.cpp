@@ -1,7 +1,5 @@
 #include "common/Application.h"
 #include "platform/NativeOs.h"
-#include "results/Betrachter.h"
-#include "results/LatPraef.h"
 #include "task/TamriUnit.h"
 
 int main(int argc, char *argv[])
@@ -12,17 +10,9 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb;wayland");
     common::Application application(argc, argv);
-    common::registerFonts();
     const auto os = platform::createNativeOs();
-    platform::install(os.get());
-
-    using namespace TamriUnit;
-    tamriForm = new TtamriForm;
-    lpForm = new TlpForm(tamriForm);
-    datenbetrachter = new Tdatenbetrachter(tamriForm);
-    tamriForm->setScreen(QGuiApplication::primaryScreen());
-    tamriForm->showFullScreen();
+    TamriUnit::startProgram(*os);
     const int exitCode = application.exec();
-    delete tamriForm;
+    delete TamriUnit::tamriForm;
     return exitCode;
 }

@@ -1,11 +1,9 @@
 #include "tests/TestSupport.h"
 
 #include "common/Application.h"
-#include "results/Betrachter.h"
-#include "results/LatPraef.h"
 
-#include <QAbstractButton>
 #include <QApplication>
+#include <QPushButton>
 #include <QLocale>
 #include <QPainter>
 #include <QTest>
@@ -37,16 +35,16 @@ void installFakeDesktop()
 namespace {
 
 // An open message box, modal or not, other than those in `skip`.
-QMessageBox *openBox(const std::set<QMessageBox *> &skip = {})
+common::OkBox *openBox(const std::set<common::OkBox *> &skip = {})
 {
     const auto wanted = [&](QWidget *widget) {
-        auto *box = qobject_cast<QMessageBox *>(widget);
+        auto *box = qobject_cast<common::OkBox *>(widget);
         return box && box->isVisible() && !skip.count(box) ? box : nullptr;
     };
-    if (QMessageBox *box = wanted(QApplication::activeModalWidget()))
+    if (common::OkBox *box = wanted(QApplication::activeModalWidget()))
         return box;
     for (QWidget *widget : QApplication::topLevelWidgets())
-        if (QMessageBox *box = wanted(widget))
+        if (common::OkBox *box = wanted(widget))
             return box;
     return nullptr;
 }
@@ -101,16 +99,16 @@ void BoxAnswerer::poll()
 {
     QTimer::singleShot(5, &alive, [this] {
         poll();
-        QMessageBox *box = openBox(answering);
+        common::OkBox *box = openBox(answering);
         if (!box)
             return;
         seen.push_back({box->windowTitle(), box->text(), box->icon(), box->frameGeometry(),
-                        static_cast<int>(box->buttons().size())});
+                        static_cast<int>(box->findChildren<QAbstractButton *>().size())});
         answering.insert(box);
         if (whileOpen)
             whileOpen(box);
         answering.erase(box);
-        box->button(QMessageBox::Ok)->click();
+        box->okButton->click();
     });
 }
 
@@ -121,12 +119,8 @@ void startProgram(QSize screen)
     fakeOs() = platform::FakeOs();
     common::screenSizeOverride = screen;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    using namespace TamriUnit;
-    tamriForm = new TtamriForm;
-    lpForm = new TlpForm(tamriForm);
-    datenbetrachter = new Tdatenbetrachter(tamriForm);
-    tamriForm->show();
-    tamriForm->activateWindow();
+    TamriUnit::startProgram(fakeOs());
+    TamriUnit::tamriForm->activateWindow();
     QApplication::processEvents();
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "common/MessageBoxes.h"
 #include "platform/FakeOs.h"
 #include "task/TamriUnit.h"
 
 #include <QElapsedTimer>
-#include <QMessageBox>
 #include <QPointer>
 #include <QSize>
 #include <QTimer>
@@ -44,7 +44,7 @@ int runProgramLoop();
 struct SeenBox {
     QString caption;
     QString text;
-    QMessageBox::Icon icon;
+    common::OkBox::Icon icon;
     QRect geometry;
     int buttons;
 };
@@ -55,12 +55,12 @@ class BoxAnswerer {
 public:
     BoxAnswerer();
     std::vector<SeenBox> seen;
-    std::function<void(QMessageBox *)> whileOpen;
+    std::function<void(common::OkBox *)> whileOpen;
 
 private:
     void poll();
     QObject alive;
-    std::set<QMessageBox *> answering;
+    std::set<common::OkBox *> answering;
 };
 
 // A fresh program state with the three windows created as the program entry creates them,

@@ -5,9 +5,9 @@
 #include "platform/FakeOs.h"
 #include "tests/TestSupport.h"
 
-#include <QAbstractButton>
 #include <QLabel>
 #include <QLocale>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -127,7 +127,7 @@ TEST(ForegroundRequest, DetachesOnEveryPath)
 TEST(MessageBoxes, IconTextUpToHalfTheScreenAndTheButtonCentredBelow)
 {
     QString line = QStringLiteral("Ein");
-    const QFontMetrics metrics(QApplication::font("QMessageBox"));
+    const QFontMetrics metrics(QApplication::font());
     while (metrics.horizontalAdvance(line) < 700)
         line += QStringLiteral(" Wort");
     const QString text = line + QStringLiteral("\rzweite Zeile");
@@ -140,13 +140,11 @@ TEST(MessageBoxes, IconTextUpToHalfTheScreenAndTheButtonCentredBelow)
             screenSizeOverride = screen;
             testsupport::BoxAnswerer boxes;
             bool looked = false;
-            boxes.whileOpen = [&](QMessageBox *box) {
+            boxes.whileOpen = [&](common::OkBox *box) {
                 looked = true;
-                const QLabel *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
-                const QLabel *icon = box->findChild<QLabel *>(QStringLiteral("qt_msgboxex_icon_label"));
-                const QAbstractButton *ok = box->button(QMessageBox::Ok);
-                ASSERT_TRUE(label && icon && ok);
-                const QRect textArea = label->geometry();
+                const QLabel *icon = box->iconLabel;
+                const QPushButton *ok = box->okButton;
+                const QRect textArea = box->textLabel->geometry();
                 const int half = screen.width() / 2;
                 EXPECT_LE(textArea.width(), half);
                 if (metrics.horizontalAdvance(line) <= half) {
@@ -156,14 +154,16 @@ TEST(MessageBoxes, IconTextUpToHalfTheScreenAndTheButtonCentredBelow)
                     EXPECT_GT(textArea.width(), half * 9 / 10);
                     EXPECT_GE(textArea.height(), 3 * metrics.lineSpacing());
                 }
+                EXPECT_EQ(icon->isVisible(), hasIcon);
                 if (hasIcon) {
-                    EXPECT_TRUE(icon->isVisible());
                     EXPECT_LT(icon->geometry().right(), textArea.left());
                     EXPECT_LE(icon->y(), textArea.top());
                     EXPECT_LT(icon->x(), 20);
                 }
                 EXPECT_GT(ok->mapTo(box, QPoint()).y(), textArea.bottom());
                 EXPECT_NEAR(ok->mapTo(box, ok->rect().center()).x(), box->width() / 2, 1);
+                EXPECT_TRUE(ok->isDefault());
+                EXPECT_EQ(box->minimumSize(), box->maximumSize());
             };
             show(text);
             EXPECT_TRUE(looked);

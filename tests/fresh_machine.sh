@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Proves the README's commands on a freshly installed Debian 12. A minimal bookworm system in
 # a scratch folder gets a clean clone of this repository and runs CI there (`bash .ci/run`,
-# CI=true, no stdin, an almost empty environment); then `./run.sh` must reach the start
-# screen, and the package that `./package.sh` makes there must install with apt on a second
-# fresh system without any build tools, start, and leave nothing behind when removed.
+# CI=true, no stdin, an almost empty environment); `./run.sh` must reach the start screen on
+# a second fresh system with only the packages it installs itself; and the package that
+# `./package.sh` makes on the first must install with apt on a third fresh system without any
+# build tools, start, and leave nothing behind when removed.
 # Run it after any change to the package list, a find_package, or what a test starts.
 #
 # Usage (as root): tests/fresh_machine.sh
@@ -100,7 +101,7 @@ EOF
 # the abort box; the program must then end by itself.
 answer_start_screen='
   colour=
-  for _ in $(seq 1200); do
+  for _ in $(seq 2400); do
     sleep 0.5
     colour=$(import -window root -crop 1x1+500+400 -depth 8 txt:- 2>/dev/null | grep -o "#[0-9A-F]\{6\}" | head -n1) || true
     [ "$colour" = "#FAFAAA" ] && break
@@ -123,18 +124,31 @@ echo "CI exit code on the fresh system: $ci"
 checks=0
 check_failed() { echo "FAIL: $*"; checks=$((checks + 1)); }
 
-echo "== ./run.sh on the same system, under Xvfb"
-inside "$build_system" bash -c '
-  cd /root/tamri
-  export DISPLAY=:77 XDG_RUNTIME_DIR=$(mktemp -d)
-  Xvfb :77 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  { ./run.sh >/tmp/run.log 2>&1; echo $? >/tmp/program-ended; } &
-  '"$answer_start_screen"' || { tail -n 20 /tmp/run.log; exit 1; }
-  for _ in $(seq 100); do [ -s /tmp/program-ended ] && break; sleep 0.1; done
-  echo "run.sh ended with exit code $(cat /tmp/program-ended 2>/dev/null || echo "none: still running")"
-  [ "$(cat /tmp/program-ended 2>/dev/null)" = 0 ]' || check_failed "./run.sh did not show the start screen and end with exit code 0"
+# Runs a command on a system whose screen is an Xvfb of the build system, so that the system
+# gets no X tools of its own: the program must show the start screen and end with exit code 0.
+on_screen() { # system display log what command...
+  local system=$1 display=$2 output=$3 what=$4 rc
+  shift 4
+  mkdir -p "$system/tmp/.X11-unix" "$build_system/tmp/.X11-unix"
+  mount --bind "$build_system/tmp/.X11-unix" "$system/tmp/.X11-unix"
+  inside "$build_system" bash -c "Xvfb :$display -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 & sleep 1" || true
+  rm -f "$build_system/tmp/program-ended"
+  { inside "$system" env DISPLAY=":$display" XDG_RUNTIME_DIR=/tmp "$@" >"$output" 2>&1
+    echo $? >"$build_system/tmp/program-ended"; } &
+  inside "$build_system" env DISPLAY=":$display" bash -c "$answer_start_screen" || check_failed "$what did not show the start screen"
+  for _ in $(seq 100); do [ -s "$build_system/tmp/program-ended" ] && break; sleep 0.1; done
+  rc=$(cat "$build_system/tmp/program-ended" 2>/dev/null || echo "none: still running")
+  echo "$what ended with exit code $rc"
+  [ "$rc" = 0 ] || { tail -n 20 "$output"; check_failed "$what did not end with exit code 0"; }
+}
 
-echo "== ./package.sh on the same system"
+echo "== ./run.sh on a second fresh system: only what run.sh installs; the screen is the first's Xvfb"
+run_system=$scratch/run-system
+new_system "$run_system"
+git clone -q "$repo" "$run_system/root/tamri"
+on_screen "$run_system" 77 "$cache/run.log" ./run.sh bash -c 'cd /root/tamri && ./run.sh'
+
+echo "== ./package.sh on the first fresh system"
 inside "$build_system" bash -c 'cd /root/tamri && ./package.sh >/tmp/package.log 2>&1 || { tail -n 30 /tmp/package.log; exit 1; }' ||
   check_failed "./package.sh"
 # The fresh system has no git; the clone is read from outside.
@@ -143,7 +157,7 @@ changed=$(git -C "$build_system/root/tamri" status --porcelain)
 deb=$(ls "$build_system"/root/tamri/tamri_*_amd64.deb 2>/dev/null | head -n1)
 
 if [ -n "$deb" ]; then
-  echo "== $(basename "$deb") on a second fresh system, with apt and nothing else"
+  echo "== $(basename "$deb") on a third fresh system, with apt and nothing else"
   new_system "$user_system"
   cp "$deb" "$user_system/root/"
   inside "$user_system" bash -c 'apt-get update -qq && apt-get install -y -qq --no-install-recommends ./root/tamri_*_amd64.deb' \
@@ -151,18 +165,7 @@ if [ -n "$deb" ]; then
   for tool in cc c++ cmake make; do
     inside "$user_system" sh -c "! command -v $tool" >/dev/null || check_failed "the user's system has $tool"
   done
-  # The screen comes from the build system's Xvfb, so the user's system gets no X tools of its own.
-  mkdir -p "$user_system/tmp/.X11-unix" "$build_system/tmp/.X11-unix"
-  mount --bind "$build_system/tmp/.X11-unix" "$user_system/tmp/.X11-unix"
-  inside "$build_system" bash -c 'Xvfb :78 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 & sleep 1' || true
-  rm -f "$build_system/tmp/program-ended"
-  { inside "$user_system" env DISPLAY=:78 XDG_RUNTIME_DIR=/tmp /usr/bin/tamri >"$cache/tamri.log" 2>&1
-    echo $? >"$build_system/tmp/program-ended"; } &
-  inside "$build_system" env DISPLAY=:78 bash -c "$answer_start_screen" || check_failed "/usr/bin/tamri did not show the start screen"
-  for _ in $(seq 100); do [ -s "$build_system/tmp/program-ended" ] && break; sleep 0.1; done
-  installed_rc=$(cat "$build_system/tmp/program-ended" 2>/dev/null || echo "none: still running")
-  echo "/usr/bin/tamri ended with exit code $installed_rc"
-  [ "$installed_rc" = 0 ] || { cat "$cache/tamri.log"; check_failed "/usr/bin/tamri did not end with exit code 0"; }
+  on_screen "$user_system" 78 "$cache/tamri.log" /usr/bin/tamri /usr/bin/tamri
 
   inside "$user_system" apt-get remove -y -qq tamri >/dev/null 2>&1 || check_failed "apt-get remove tamri"
   for path in $(dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ { print substr($6, 2) }'); do
@@ -174,8 +177,9 @@ else
   check_failed "no package was made"
 fi
 
-echo "== summary (full CI log: $log)"
+echo "== summary (full CI log: $log, run.sh's: $cache/run.log)"
 grep -E 'tests passed|tests failed|Total Test time|end-to-end passed|end-to-end failures' "$log" || true
+echo "downloads of ./test.sh, then of ./run.sh:"; grep -h '^Need to get' "$log" "$cache/run.log" || true
 [ "$checks" -eq 0 ] || { echo "CI passed, but $checks later checks failed"; exit 1; }
 echo "fresh machine check passed"
 exit

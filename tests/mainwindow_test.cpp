@@ -117,7 +117,7 @@ TEST_F(ProgramTest, EscapeReleaseAbortsWithThePlainBox)
     ASSERT_EQ(boxes.seen.size(), 1u);
     EXPECT_EQ(boxes.seen[0].caption, common::applicationTitle());
     EXPECT_EQ(boxes.seen[0].text, "Aufgabe wurde abgebrochen!\nDas Programm endet hier, bye, bye!");
-    EXPECT_EQ(boxes.seen[0].icon, QMessageBox::NoIcon);
+    EXPECT_EQ(boxes.seen[0].icon, common::OkBox::NoIcon);
     EXPECT_EQ(boxes.seen[0].buttons, 1);
     EXPECT_FALSE(form().isVisible());
     EXPECT_EQ(os().calls.back(), taskbarShown);
@@ -148,7 +148,7 @@ TEST_F(ProgramTest, PressingEscapeOrReleasingOtherKeysDoesNothing)
 TEST_F(ProgramTest, EscapeReleasedAgainAndAgainGivesOneBox)
 {
     BoxAnswerer boxes;
-    boxes.whileOpen = [](QMessageBox *box) {
+    boxes.whileOpen = [](common::OkBox *box) {
         for (int i = 0; i < 5; ++i)
             QTest::keyRelease(box, Qt::Key_Escape);
     };
@@ -168,7 +168,7 @@ TEST_F(ProgramTest, HelpBoxCanBeShownAgainAndAgain)
     ASSERT_EQ(boxes.seen.size(), 3u);
     for (const SeenBox &box : boxes.seen) {
         EXPECT_EQ(box.caption, "Information");
-        EXPECT_EQ(box.icon, QMessageBox::Information);
+        EXPECT_EQ(box.icon, common::OkBox::Information);
         const QStringList lines = box.text.split('\n');
         ASSERT_EQ(lines.size(), 5);
         EXPECT_EQ(lines[0], "Auswertung, Normwerte, Bedeutung,");
@@ -207,8 +207,7 @@ TEST_F(ProgramTest, WithoutATaskbarTheProgramRunsTheSame)
     TamriUnit::resetState();
     fakeOs() = platform::FakeOs();
     os().hasTaskbar = false;
-    TamriUnit::tamriForm = new TtamriForm;
-    form().show();
+    TamriUnit::startProgram(os());
     EXPECT_EQ(TamriUnit::taskbarWindow, 0u);
     click(form().endeBBtn);
     EXPECT_NE(std::find(os().calls.begin(), os().calls.end(), "show 0"), os().calls.end());
@@ -223,7 +222,7 @@ TEST_F(ProgramTest, AnErrorInAHandlerEndsInTheErrorBoxAndTheProgramGoesOn)
     QApplication::sendEvent(&form(), &activate);
     ASSERT_EQ(boxes.seen.size(), 1u);
     EXPECT_EQ(boxes.seen[0].text, "raise refused.");
-    EXPECT_EQ(boxes.seen[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(boxes.seen[0].icon, common::OkBox::Critical);
     EXPECT_EQ(os().calls.back(), "detach");
     EXPECT_TRUE(form().isVisible());
 }

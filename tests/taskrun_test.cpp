@@ -137,7 +137,7 @@ protected:
     // Starts a task by its button; the subject reads the instruction box for 4 s.
     void startTask(QPushButton *button)
     {
-        boxes.whileOpen = [this](QMessageBox *) {
+        boxes.whileOpen = [this](common::OkBox *) {
             instructionVisible = form().instrImage1 && form().instrImage1->isVisible();
             os().tick += 4000;
         };
@@ -286,7 +286,7 @@ TEST_F(TaskRun, NumbersTaskFromStartToResultsButton)
     ASSERT_EQ(boxes.seen.size(), 2u);
     EXPECT_EQ(boxes.seen[1].caption, common::applicationTitle());
     EXPECT_EQ(boxes.seen[1].text, "D A N K E  !\nSie haben alle Bilder gefunden.");
-    EXPECT_EQ(boxes.seen[1].icon, QMessageBox::NoIcon);
+    EXPECT_EQ(boxes.seen[1].icon, common::OkBox::NoIcon);
     EXPECT_EQ(form().palette().color(QPalette::Window), QColor(170, 170, 170));
     EXPECT_EQ(windowPixel(500, 400), qRgb(170, 170, 170) & 0xffffff);
     EXPECT_FALSE(cellAt(0, 0)->isVisible());
@@ -416,7 +416,7 @@ TEST_F(TaskRun, BadInputChangesNothing)
         QTest::mouseClick(form().windowHandle(), Qt::LeftButton, Qt::NoModifier,
                           button->mapTo(&form(), button->rect().center()));
     };
-    boxes.whileOpen = [&](QMessageBox *) {
+    boxes.whileOpen = [&](common::OkBox *) {
         if (boxes.seen.size() > 1)
             return;
         ASSERT_TRUE(form().endeBBtn->isVisible() && form().endeBBtn->isEnabled());

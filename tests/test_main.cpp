@@ -8,7 +8,6 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     common::Application application(argc, argv);
-    common::registerFonts();
     testing::InitGoogleTest(&argc, argv);
     testsupport::installFakeDesktop();
     return RUN_ALL_TESTS();

@@ -165,17 +165,9 @@ public:
         Window focus = None;
         int revert = 0;
         XGetInputFocus(display, &focus, &revert);
-        while (focus != None && focus != PointerRoot && focus != root) {
+        for (; focus != None && focus != PointerRoot && focus != root; focus = parentOf(focus))
             if (focus == w)
                 return true;
-            Window rootReturn, parent, *children = nullptr;
-            unsigned count = 0;
-            if (!XQueryTree(display, focus, &rootReturn, &parent, &children, &count))
-                return false;
-            if (children)
-                XFree(children);
-            focus = parent;
-        }
         return false;
     }
 
@@ -192,19 +184,23 @@ private:
         return found;
     }
 
+    // None once the window is gone.
+    Window parentOf(Window w) const
+    {
+        Window rootReturn, parent = None, *list = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(display, w, &rootReturn, &parent, &list, &count))
+            return None;
+        if (list)
+            XFree(list);
+        return parent;
+    }
+
     Window topLevel(Window w) const
     {
-        for (;;) {
-            Window rootReturn, parent = None, *list = nullptr;
-            unsigned count = 0;
-            if (!XQueryTree(display, w, &rootReturn, &parent, &list, &count))
-                return w;
-            if (list)
-                XFree(list);
-            if (parent == root || parent == None)
-                return w;
+        for (Window parent = parentOf(w); parent != root && parent != None; parent = parentOf(w))
             w = parent;
-        }
+        return w;
     }
 
     std::optional<Window> findNamed(Window parent, const std::string &name, int depth) const

@@ -16,7 +16,6 @@ struct Rgb {
 };
 
 constexpr Rgb white{255, 255, 255};
-constexpr Rgb black{0, 0, 0};
 constexpr Rgb lightYellow{250, 250, 170};
 constexpr Rgb silver{192, 192, 192};
 constexpr Rgb lightGrey{238, 238, 238};
