@@ -1,11 +1,15 @@
 // Screenshots as the player sees them: plain RGB pixels, and the checks made on them.
 #pragma once
 
+#include <QImage>
+#include <QString>
+
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 struct Rgb {
@@ -23,7 +27,10 @@ constexpr Rgb aqua{0, 255, 255};
 // The desktop panel's colour in the tint2 configuration of end_to_end.sh.
 constexpr Rgb panelColour{32, 64, 128};
 
-std::string str(Rgb c);
+inline std::string str(Rgb c)
+{
+    return "(" + std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b) + ")";
+}
 
 struct Rect {
     int x = 0, y = 0, w = 0, h = 0;
@@ -36,12 +43,17 @@ struct Image {
     std::vector<Rgb> pixels;
 
     Rgb at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
-    Image crop(Rect r) const;
+    Image crop(Rect r) const
+    {
+        Image part{r.w, r.h, {}};
+        part.pixels.reserve(static_cast<std::size_t>(r.w) * r.h);
+        for (int y = r.y; y < r.y + r.h; ++y)
+            for (int x = r.x; x < r.x + r.w; ++x)
+                part.pixels.push_back(at(x, y));
+        return part;
+    }
     bool operator==(const Image &) const = default;
 };
-
-bool uniform(const Image &image);
-void savePng(const std::string &path, const Image &image);
 
 // A step that cannot go on: the play breaks off.
 struct Failure : std::runtime_error {
@@ -64,10 +76,52 @@ inline bool expect(bool ok, const std::string &what)
     return ok;
 }
 
-// Every pixel of the rectangle has the colour.
-void expectArea(const Image &shot, Rect r, Rgb colour, const std::string &what);
-void expectPixel(const Image &shot, int x, int y, Rgb colour, const std::string &what);
+inline bool uniform(const Image &image)
+{
+    for (const Rgb &p : image.pixels)
+        if (p != image.pixels.front())
+            return false;
+    return true;
+}
 
-bool waitUntil(const std::function<bool()> &done, std::chrono::milliseconds timeout);
-void waitFor(const std::string &what, const std::function<bool()> &done,
-             std::chrono::milliseconds timeout = std::chrono::seconds(10));
+inline void savePng(const std::string &path, const Image &image)
+{
+    static_assert(sizeof(Rgb) == 3, "the pixels are read as packed RGB888 rows");
+    const QImage picture(reinterpret_cast<const uchar *>(image.pixels.data()), image.width, image.height,
+                         image.width * 3, QImage::Format_RGB888);
+    if (!picture.save(QString::fromStdString(path), "PNG"))
+        fail("cannot write " + path);
+}
+
+// Every pixel of the rectangle has the colour.
+inline void expectArea(const Image &shot, Rect r, Rgb colour, const std::string &what)
+{
+    for (int y = r.y; y < r.y + r.h; ++y)
+        for (int x = r.x; x < r.x + r.w; ++x)
+            if (!expect(shot.at(x, y) == colour, what + ": pixel (" + std::to_string(x) + "," + std::to_string(y) +
+                                                     ") is " + str(shot.at(x, y)) + ", expected " + str(colour)))
+                return;
+}
+
+inline void expectPixel(const Image &shot, int x, int y, Rgb colour, const std::string &what)
+{
+    expectArea(shot, {x, y, 1, 1}, colour, what);
+}
+
+inline bool waitUntil(const std::function<bool()> &done, std::chrono::milliseconds timeout)
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+inline void waitFor(const std::string &what, const std::function<bool()> &done,
+                    std::chrono::milliseconds timeout = std::chrono::seconds(10))
+{
+    if (!waitUntil(done, timeout))
+        fail("timed out after " + std::to_string(timeout.count() / 1000) + " s waiting for " + what);
+}
