@@ -1,12 +1,17 @@
 // Screenshots as the player sees them: plain RGB pixels, and the checks made on them.
 #pragma once
 
+#include <QImage>
+#include <QString>
+
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -25,7 +30,10 @@ constexpr Rgb aqua{0, 255, 255};
 // The desktop panel's colour in the tint2 configuration of end_to_end.sh.
 constexpr Rgb panelColour{32, 64, 128};
 
-std::string str(Rgb c);
+inline std::string str(Rgb c)
+{
+    return "(" + std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b) + ")";
+}
 
 struct Rect {
     int x = 0, y = 0, w = 0, h = 0;
@@ -38,12 +46,17 @@ struct Image {
     std::vector<Rgb> pixels;
 
     Rgb at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
-    Image crop(Rect r) const;
+    Image crop(Rect r) const
+    {
+        Image part{r.w, r.h, {}};
+        part.pixels.reserve(static_cast<std::size_t>(r.w) * r.h);
+        for (int y = r.y; y < r.y + r.h; ++y)
+            for (int x = r.x; x < r.x + r.w; ++x)
+                part.pixels.push_back(at(x, y));
+        return part;
+    }
     bool operator==(const Image &) const = default;
 };
-
-bool uniform(const Image &image);
-void savePng(const std::string &path, const Image &image);
 
 // A step that cannot go on: the play breaks off.
 struct Failure : std::runtime_error {
@@ -54,10 +67,6 @@ struct Failure : std::runtime_error {
 {
     throw Failure(what);
 }
-
-// The program's windows are not X windows of this display (a nested Wayland compositor draws
-// them): boxes and windows are known by their pixels alone.
-inline bool pixelsOnly = false;
 
 // Checks of what the screen shows; a wrong look is reported but the play goes on, so one
 // run reports every check that fails.
@@ -70,13 +79,66 @@ inline bool expect(bool ok, const std::string &what)
     return ok;
 }
 
-// The first pixel of the rectangle that has not the colour, but for a compositor's faint
-// window shadows.
-std::optional<std::pair<int, int>> otherPixel(const Image &shot, Rect r, Rgb colour);
-// Every pixel of the rectangle has the colour, as near as otherPixel asks.
-void expectArea(const Image &shot, Rect r, Rgb colour, const std::string &what);
-void expectPixel(const Image &shot, int x, int y, Rgb colour, const std::string &what);
+inline bool uniform(const Image &image)
+{
+    for (const Rgb &p : image.pixels)
+        if (p != image.pixels.front())
+            return false;
+    return true;
+}
 
-bool waitUntil(const std::function<bool()> &done, std::chrono::milliseconds timeout);
-void waitFor(const std::string &what, const std::function<bool()> &done,
-             std::chrono::milliseconds timeout = std::chrono::seconds(10));
+inline void savePng(const std::string &path, const Image &image)
+{
+    static_assert(sizeof(Rgb) == 3, "the pixels are read as packed RGB888 rows");
+    const QImage picture(reinterpret_cast<const uchar *>(image.pixels.data()), image.width, image.height,
+                         image.width * 3, QImage::Format_RGB888);
+    if (!picture.save(QString::fromStdString(path), "PNG"))
+        fail("cannot write " + path);
+}
+
+// A nested compositor draws the program's windows (set by --pixels-only): its faint window
+// shadows may tint what should be one colour.
+inline bool pixelsOnly = false;
+
+// The first pixel of the rectangle that has not the colour, but for such shadows.
+inline std::optional<std::pair<int, int>> otherPixel(const Image &shot, Rect r, Rgb colour)
+{
+    const int slack = pixelsOnly ? 12 : 0;
+    const auto near = [&](std::uint8_t a, std::uint8_t b) { return std::abs(a - b) <= slack; };
+    for (int y = r.y; y < r.y + r.h; ++y)
+        for (int x = r.x; x < r.x + r.w; ++x)
+            if (const Rgb p = shot.at(x, y); !near(p.r, colour.r) || !near(p.g, colour.g) || !near(p.b, colour.b))
+                return std::pair{x, y};
+    return std::nullopt;
+}
+
+// Every pixel of the rectangle has the colour, as near as otherPixel asks.
+inline void expectArea(const Image &shot, Rect r, Rgb colour, const std::string &what)
+{
+    if (const auto p = otherPixel(shot, r, colour))
+        expect(false, what + ": pixel (" + std::to_string(p->first) + "," + std::to_string(p->second) + ") is " +
+                          str(shot.at(p->first, p->second)) + ", expected " + str(colour));
+}
+
+inline void expectPixel(const Image &shot, int x, int y, Rgb colour, const std::string &what)
+{
+    expectArea(shot, {x, y, 1, 1}, colour, what);
+}
+
+inline bool waitUntil(const std::function<bool()> &done, std::chrono::milliseconds timeout)
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+inline void waitFor(const std::string &what, const std::function<bool()> &done,
+                    std::chrono::milliseconds timeout = std::chrono::seconds(10))
+{
+    if (!waitUntil(done, timeout))
+        fail("timed out after " + std::to_string(timeout.count() / 1000) + " s waiting for " + what);
+}
