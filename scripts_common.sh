@@ -2,7 +2,7 @@
 # the tests use, if any is missing (apt-get update once, then apt-get install -y).
 TAMRI_PACKAGES=(
   cmake g++ make pkg-config
-  qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins
+  qt6-base-dev qt6-qpa-plugins
   libjpeg62-turbo-dev zlib1g-dev libx11-dev libxtst-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix

@@ -5,23 +5,16 @@
 #include "common/Formats.h"
 #include "common/Rounding.h"
 #include "results/LatPraef.h"
+#include "results/LineChart.h"
 #include "task/TamriUnit.h"
 
-#include <QChartView>
-#include <QGraphicsLayout>
 #include <QKeyEvent>
-#include <QLineSeries>
 #include <QPushButton>
-#include <QScatterSeries>
-#include <QValueAxis>
-
-#include <algorithm>
 
 namespace {
 
 constexpr int panelHeight = 41;
 constexpr int chartLeft = 35;
-constexpr int markerSize = 5;   // 2 pixels each way from the point
 constexpr QRgb silver = qRgb(192, 192, 192);
 
 QPushButton *panelButton(QWidget *panel, int left, int top, int width, int height)
@@ -45,45 +38,11 @@ Tdatenbetrachter::Tdatenbetrachter(QWidget *parent)
     lpButton = panelButton(Panel1, 9, 5, 151, 29);
     schliessenButton = panelButton(Panel1, 166, 4, 159, 30);
 
-    auto *chart = new QChart;
-    chart->legend()->hide();
-    chart->setBackgroundBrush(Qt::white);
-    chart->setBackgroundRoundness(0);
-    chart->layout()->setContentsMargins(0, 0, 0, 0);
-    chart->setMargins(QMargins());
-    chart->setLocalizeNumbers(true);
-
-    Series1 = new QLineSeries;
-    Series1->setPen(QPen(Qt::black, 1));
-    Series1->setPointLabelsVisible(false);
-    pointMarks = new QScatterSeries;
-    pointMarks->setMarkerShape(QScatterSeries::MarkerShapeTriangle);
-    pointMarks->setMarkerSize(markerSize);
-    pointMarks->setPen(QPen(Qt::red, 1));
-    pointMarks->setBrush(Qt::black);
-    chart->addSeries(Series1);
-    chart->addSeries(pointMarks);
-
-    axisX = new QValueAxis;
-    axisY = new QValueAxis;
-    // Template numbers are whole: a labelled tick every fifth.
-    axisX->setTickType(QValueAxis::TicksDynamic);
-    axisX->setTickAnchor(0);
-    axisX->setTickInterval(5);
-    axisX->setLabelFormat(QStringLiteral("%.0f"));
-    axisX->setTitleFont(common::tahoma(13, true));
-    axisY->setTitleFont(common::tahoma(13, true));
-    chart->addAxis(axisX, Qt::AlignBottom);
-    chart->addAxis(axisY, Qt::AlignLeft);
-    for (QXYSeries *series : {static_cast<QXYSeries *>(Series1), static_cast<QXYSeries *>(pointMarks)}) {
-        series->attachAxis(axisX);
-        series->attachAxis(axisY);
-    }
-
-    Chart1 = new QChartView(chart, this);
-    Chart1->setFrameShape(QFrame::NoFrame);
-    Chart1->setRubberBand(QChartView::NoRubberBand);
+    Chart1 = new LineChart(this);
+    Chart1->setMinimumX(1);
+    Chart1->setAxisTitleFont(common::tahoma(13, true));
     Chart1->move(chartLeft, 0);
+    Series1 = Chart1->series();
 
     connect(lpButton, &QPushButton::clicked, this, &Tdatenbetrachter::lpButtonClick);
     connect(schliessenButton, &QPushButton::clicked, this, &Tdatenbetrachter::schliessenButtonClick);
@@ -135,57 +94,28 @@ void Tdatenbetrachter::FormActivate()
     const int top = Panel1->y() + Panel1->height() + 20;
     const int width = static_cast<int>(common::Trunc(screen.width() * 0.9L));
     Chart1->setGeometry(Chart1->x(), top, width, screen.height() - top);
-    QChart *chart = Chart1->chart();
-    chart->setMargins(QMargins(0, 0, static_cast<int>(common::Round(width * 0.05L)), 0));
-    chart->setTitleFont(common::tahoma(21));
-    chart->setTitleBrush(Qt::black);
-    setPointColour(1, Qt::red);
-    // The chart lays its title out as rich text, which would fold the double blanks.
-    chart->setTitle(buildChartTitle().replace(QLatin1Char(' '), QChar::Nbsp));
-    axisX->setTitleText(QStringLiteral("Vorlage Nr.:"));
-    axisY->setTitleText(QStringLiteral("Suchzeit in Sekunden:"));
+    Chart1->setMargins(QMargins(0, 0, static_cast<int>(common::Round(width * 0.05L)), 0));
+    Chart1->setTitleFont(common::tahoma(21));
+    Chart1->setTitleColour(Qt::black);
+    Series1->setPointColour(1, Qt::red);
+    Chart1->setTitle(buildChartTitle());
+    Chart1->setAxisTitles(QStringLiteral("Vorlage Nr.:"), QStringLiteral("Suchzeit in Sekunden:"));
 }
 
 void Tdatenbetrachter::fillSeries()
 {
     using namespace TamriUnit;
     Series1->clear();
-    pointMarks->clear();
     int i = 0;
     for (int row = 0; row < gridRows; ++row)
         for (int column = 0; column < gridColumns; ++column) {
             const double time = cells[column][row]->searchTime;
             if (i < centreIndex)
-                addPoint(i + 1, time, Qt::black);
+                Series1->addPoint(i + 1, time, Qt::black);
             else if (i > centreIndex)
-                addPoint(i, time, Qt::black);
+                Series1->addPoint(i, time, Qt::black);
             ++i;
         }
-
-    // The horizontal axis starts at 1; otherwise both axes just span the data.
-    const QList<QPointF> points = Series1->points();
-    if (points.isEmpty())
-        return;
-    const auto [lowest, highest] = std::minmax_element(points.begin(), points.end(),
-                                                       [](QPointF a, QPointF b) { return a.y() < b.y(); });
-    axisX->setRange(1, points.back().x());
-    if (lowest->y() < highest->y())
-        axisY->setRange(lowest->y(), highest->y());
-    else
-        axisY->setRange(lowest->y() - 1, highest->y() + 1);
-}
-
-void Tdatenbetrachter::addPoint(double x, double y, const QColor &colour)
-{
-    Series1->append(x, y);
-    pointMarks->append(x, y);
-    setPointColour(Series1->count() - 1, colour);
-}
-
-void Tdatenbetrachter::setPointColour(int index, const QColor &colour)
-{
-    Series1->setPointConfiguration(index, QXYSeries::PointConfiguration::Color, colour);
-    pointMarks->setPointConfiguration(index, QXYSeries::PointConfiguration::Color, colour);
 }
 
 QString Tdatenbetrachter::buildChartTitle()

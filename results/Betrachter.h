@@ -2,11 +2,9 @@
 
 #include <QDialog>
 
-class QChartView;
-class QLineSeries;
+class LineChart;
+class LineSeries;
 class QPushButton;
-class QScatterSeries;
-class QValueAxis;
 
 // The results chart window: the search time of every target position, with the mean and
 // the deviation in the title.
@@ -19,8 +17,8 @@ public:
     QWidget *Panel1;
     QPushButton *lpButton;
     QPushButton *schliessenButton;
-    QChartView *Chart1;
-    QLineSeries *Series1;
+    LineChart *Chart1;
+    LineSeries *Series1;
 
     void lpButtonClick();
     void schliessenButtonClick();
@@ -36,12 +34,4 @@ private:
     void FormActivate();
     void fillSeries();
     QString buildChartTitle();
-
-    void addPoint(double x, double y, const QColor &colour);
-    void setPointColour(int index, const QColor &colour);
-
-    // The triangles at the points of Series1, each filled with its point's colour.
-    QScatterSeries *pointMarks;
-    QValueAxis *axisX;
-    QValueAxis *axisY;
 };

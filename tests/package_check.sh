@@ -21,10 +21,11 @@ field() { dpkg-deb --field "$deb" "$1"; }
 [ "$(field Architecture)" = amd64 ] || fail "Architecture is '$(field Architecture)'"
 depends=$(field Depends)
 # From the libraries the program links (dpkg-shlibdeps), and what it loads at run time.
-for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6charts6 libjpeg62-turbo \
+for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libjpeg62-turbo \
   qt6-qpa-plugins fonts-wine; do
   [[ ", $depends," == *", $package "* || ", $depends," == *", $package,"* ]] || fail "Depends lacks $package: $depends"
 done
+[[ $depends != *charts* ]] || fail "Depends still names Qt Charts: $depends"
 
 expected=$(printf '%s\n' ./usr/bin/tamri ./usr/share/applications/tamri.desktop \
   ./usr/share/doc/tamri/changelog.gz ./usr/share/doc/tamri/copyright ./usr/share/man/man1/tamri.1.gz \

@@ -2,19 +2,19 @@
 #include "common/Formats.h"
 #include "results/Betrachter.h"
 #include "results/LatPraef.h"
+#include "results/LineChart.h"
 #include "tests/TestSupport.h"
 
 #include <QApplication>
-#include <QChartView>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLocale>
-#include <QLineSeries>
 #include <QPushButton>
-#include <QScatterSeries>
 #include <QTest>
-#include <QValueAxis>
 
+#include <algorithm>
+#include <cmath>
 #include <deque>
 #include <memory>
 
@@ -26,12 +26,6 @@ namespace {
 QRgb pixel(const QImage &image, int x, int y)
 {
     return image.pixel(x, y) & 0xffffff;
-}
-
-// The chart shows its title as rich text; its blanks are non-breaking so none is folded away.
-QString onChart(QString text)
-{
-    return text.replace(QLatin1Char(' '), QChar::Nbsp);
 }
 
 constexpr QRgb black = 0x000000;
@@ -306,15 +300,6 @@ protected:
     }
 };
 
-int redPixelsAround(const QImage &image, QPointF point)
-{
-    int red = 0;
-    for (int y = int(point.y()) - 3; y <= int(point.y()) + 3; ++y)
-        for (int x = int(point.x()) - 3; x <= int(point.x()) + 3; ++x)
-            red += pixel(image, x, y) == 0xff0000;
-    return red;
-}
-
 } // namespace
 
 class ResultsWindows : public ProgramTest {
@@ -345,17 +330,7 @@ protected:
     Tdatenbetrachter &viewer() { return *datenbetrachter; }
     TlpForm &lateral() { return *lpForm; }
     QImage lateralPicture() { return lateral().grafIma->picture(); }
-    QXYSeries *marks()
-    {
-        for (QAbstractSeries *series : viewer().Chart1->chart()->series())
-            if (series != viewer().Series1)
-                return static_cast<QXYSeries *>(series);
-        return nullptr;
-    }
-    QColor pointColour(QXYSeries *series, int index)
-    {
-        return series->pointConfiguration(index).value(QXYSeries::PointConfiguration::Color).value<QColor>();
-    }
+    QList<LineSeries::Point> points() { return viewer().Series1->points(); }
     // Shown as the results button shows it, without the modal loop.
     void showViewer()
     {
@@ -376,29 +351,36 @@ TEST_P(ChartSeries, OnePointPerPositionInReadingOrderWithoutTheCentre)
     playTask(numbers);
     showViewer();
 
-    const QList<QPointF> points = viewer().Series1->points();
+    const QList<LineSeries::Point> points = this->points();
     ASSERT_EQ(points.size(), numbers ? 62 : 34);
     for (int k = 0; k < points.size(); ++k) {
         const int i = k < centreIndex ? k : k + 1;   // linear index of the k-th point
-        EXPECT_EQ(points[k].x(), k + 1);
-        EXPECT_EQ(points[k].y(), cellAt(i % gridColumns, i / gridColumns)->searchTime) << "point " << k;
+        EXPECT_EQ(points[k].x, k + 1);
+        EXPECT_EQ(points[k].y, cellAt(i % gridColumns, i / gridColumns)->searchTime) << "point " << k;
     }
     // Around the centre (Numbers 31, Pictures 17) the numbering closes the gap.
     const int centre = numbers ? 31 : 17;
-    EXPECT_EQ(points[centre - 1].y(), cellAt((centre - 1) % gridColumns, (centre - 1) / gridColumns)->searchTime);
-    EXPECT_EQ(points[centre - 1].x(), centre);        // the cell before the centre
-    EXPECT_EQ(points[centre].x(), centre + 1);        // the cell right after it
-    EXPECT_EQ(points[centre].y(), cellAt((centre + 1) % gridColumns, (centre + 1) / gridColumns)->searchTime);
-    EXPECT_EQ(marks()->points(), points);
+    EXPECT_EQ(points[centre - 1].y, cellAt((centre - 1) % gridColumns, (centre - 1) / gridColumns)->searchTime);
+    EXPECT_EQ(points[centre - 1].x, centre);        // the cell before the centre
+    EXPECT_EQ(points[centre].x, centre + 1);        // the cell right after it
+    EXPECT_EQ(points[centre].y, cellAt((centre + 1) % gridColumns, (centre + 1) / gridColumns)->searchTime);
 
-    auto *axisX = static_cast<QValueAxis *>(viewer().Chart1->chart()->axes(Qt::Horizontal).first());
-    EXPECT_EQ(axisX->min(), 1);
-    EXPECT_EQ(axisX->max(), numbers ? 62 : 34);
-    auto *axisY = static_cast<QValueAxis *>(viewer().Chart1->chart()->axes(Qt::Vertical).first());
-    EXPECT_EQ(axisY->min(), 0.3);
-    EXPECT_EQ(axisY->max(), 2.1);
-    EXPECT_TRUE(viewer().Chart1->chart()->title().contains(onChart(numbers ? ": Zahlen suchen,  AM/St.Abw :"
-                                                                           : ": Bilder suchen,  AM/St.Abw :")));
+    // The horizontal axis runs from 1 to the last position, the vertical one from round values
+    // just around the times (0.3 s to 2.1 s), both ticked at 1, 2 or 5 times a power of ten.
+    const LineChart::Axis x = viewer().Chart1->axisX();
+    EXPECT_EQ(x.min, 1);
+    EXPECT_EQ(x.max, numbers ? 62 : 34);
+    const LineChart::Axis y = viewer().Chart1->axisY();
+    const double mantissa = y.step / std::pow(10.0, std::floor(std::log10(y.step) + 1e-9));
+    EXPECT_TRUE(std::abs(mantissa - 1) < 1e-9 || std::abs(mantissa - 2) < 1e-9 || std::abs(mantissa - 5) < 1e-9)
+        << y.step;
+    EXPECT_LE(y.min, 0.3 + 1e-9);
+    EXPECT_GT(y.min, 0.3 - y.step);
+    EXPECT_GE(y.max, 2.1 - 1e-9);
+    EXPECT_LT(y.max, 2.1 + y.step);
+    EXPECT_NEAR(std::remainder(y.min, y.step), 0, 1e-9);
+    EXPECT_TRUE(viewer().Chart1->title().contains(numbers ? ": Zahlen suchen,  AM/St.Abw :"
+                                                          : ": Bilder suchen,  AM/St.Abw :"));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothTasks, ChartSeries, testing::Bool());
@@ -408,14 +390,14 @@ TEST_F(ResultsWindows, EqualTimesStillGiveTheChartAVerticalRange)
     playTask(false);
     setAllTimes(1.5);
     showViewer();
-    const auto *axisY = static_cast<QValueAxis *>(viewer().Chart1->chart()->axes(Qt::Vertical).first());
-    EXPECT_LT(axisY->min(), 1.5);
-    EXPECT_GT(axisY->max(), 1.5);
-    const QRectF plot = viewer().Chart1->chart()->plotArea();
-    for (const QPointF &point : viewer().Series1->points())
-        EXPECT_TRUE(plot.contains(viewer().Chart1->chart()->mapToPosition(point))) << point.x();
+    const LineChart::Axis y = viewer().Chart1->axisY();
+    EXPECT_LT(y.min, 1.5);
+    EXPECT_GT(y.max, 1.5);
+    const QRect plot = viewer().Chart1->plotArea();
+    for (const LineSeries::Point &point : points())
+        EXPECT_TRUE(plot.contains(viewer().Chart1->mapToPosition(point.x, point.y))) << point.x;
     EXPECT_EQ(LatPraef::timeDeviation, 0.0);
-    EXPECT_TRUE(viewer().Chart1->chart()->title().endsWith(onChart("AM/St.Abw :1,5/0")));
+    EXPECT_TRUE(viewer().Chart1->title().endsWith("AM/St.Abw :1,5/0"));
 }
 
 TEST_F(ResultsWindows, TitleAndPanelShowTheStatisticsOfTheDay)
@@ -427,13 +409,27 @@ TEST_F(ResultsWindows, TitleAndPanelShowTheStatisticsOfTheDay)
     cellAt(8, 6)->searchTime = 2.7;
     common::todayOverride = QDate(2026, 12, 7);
     showViewer();
-    EXPECT_EQ(viewer().Chart1->chart()->title(),
-              onChart("Proband  07.12.2026,  Aufgabe: Zahlen suchen,  AM/St.Abw :2,3/0,45"));
+    const QString title = "Proband  07.12.2026,  Aufgabe: Zahlen suchen,  AM/St.Abw :2,3/0,45";
+    EXPECT_EQ(viewer().Chart1->title(), title);
+
+    // On screen: one line of ink above the plot, as wide as the text with every double blank.
+    const QImage shot = viewer().Chart1->grab().toImage();
+    const int plotTop = viewer().Chart1->plotArea().top();
+    int left = shot.width(), right = -1, top = shot.height(), bottom = -1;
+    for (int y = 0; y < plotTop - 10; ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (qGray(shot.pixel(x, y)) < 128) {
+                left = std::min(left, x), right = std::max(right, x);
+                top = std::min(top, y), bottom = std::max(bottom, y);
+            }
+    const QFontMetrics metrics(common::tahoma(21));
+    EXPECT_NEAR(right - left + 1, metrics.boundingRect(title).width(), 4);
+    EXPECT_LE(bottom - top + 1, metrics.height());
+    EXPECT_NEAR((left + right) / 2, viewer().Chart1->plotArea().center().x(), 3);
 
     common::todayOverride = QDate(2027, 1, 2);
     activate(&viewer());
-    EXPECT_EQ(viewer().Chart1->chart()->title(),
-              onChart("Proband  02.01.2027,  Aufgabe: Zahlen suchen,  AM/St.Abw :2,3/0,45"));
+    EXPECT_EQ(viewer().Chart1->title(), "Proband  02.01.2027,  Aufgabe: Zahlen suchen,  AM/St.Abw :2,3/0,45");
 
     activate(&lateral());
     EXPECT_EQ(lateral().Panel1->text(), "Durchschnitt / St.Abweichung :2,3 / 0,45");
@@ -466,18 +462,16 @@ TEST_P(ChartGeometry, FullScreenWithTheChartBelowThePanel)
     EXPECT_EQ(viewer().schliessenButton->text(), "Betrachter schliessen");
     EXPECT_EQ(viewer().Chart1->geometry(), GetParam().chart);
 
-    const QChart *chart = viewer().Chart1->chart();
+    const LineChart *chart = viewer().Chart1;
     EXPECT_EQ(chart->margins(), QMargins(0, 0, GetParam().rightMargin, 0));
-    EXPECT_FALSE(chart->legend()->isVisible());
+    EXPECT_LT(chart->plotArea().right(), chart->width() - GetParam().rightMargin);
     EXPECT_EQ(QFontInfo(chart->titleFont()).family(), "Tahoma");
     EXPECT_EQ(chart->titleFont().pixelSize(), 21);
-    EXPECT_EQ(chart->titleBrush().color(), QColor(Qt::black));
-    const QAbstractAxis *axisX = chart->axes(Qt::Horizontal).first();
-    const QAbstractAxis *axisY = chart->axes(Qt::Vertical).first();
-    EXPECT_EQ(axisX->titleText(), "Vorlage Nr.:");
-    EXPECT_EQ(axisY->titleText(), "Suchzeit in Sekunden:");
-    EXPECT_TRUE(axisX->titleFont().bold());
-    EXPECT_EQ(axisY->titleFont().pixelSize(), 13);
+    EXPECT_EQ(chart->titleColour(), QColor(Qt::black));
+    EXPECT_EQ(chart->axisTitleX(), "Vorlage Nr.:");
+    EXPECT_EQ(chart->axisTitleY(), "Suchzeit in Sekunden:");
+    EXPECT_TRUE(chart->axisTitleFont().bold());
+    EXPECT_EQ(chart->axisTitleFont().pixelSize(), 13);
 
     const QImage shot = viewer().grab().toImage();
     const QRect chartRect = GetParam().chart;
@@ -496,24 +490,34 @@ INSTANTIATE_TEST_SUITE_P(TwoScreens, ChartGeometry,
 TEST_F(ResultsWindows, SecondPointIsRedAtEveryActivation)
 {
     playTask(false);
-    // The points to look at lie inside the plot, where no edge cuts their markers.
+    // The points to look at lie inside the plot, away from the grid lines' ends.
     setAllTimes(1.0);
     cellAt(6, 4)->searchTime = 3.0;
     cellAt(5, 4)->searchTime = 0.2;
+    cellAt(3, 0)->searchTime = 2.0;
     showViewer();
     activate(&viewer());
-    for (QXYSeries *series : {static_cast<QXYSeries *>(viewer().Series1), marks()})
-        for (int i = 0; i < series->count(); ++i)
-            EXPECT_EQ(pointColour(series, i), i == 1 ? QColor(Qt::red) : QColor(Qt::black)) << i;
+    const QList<LineSeries::Point> points = this->points();
+    for (int i = 0; i < points.size(); ++i)
+        EXPECT_EQ(points[i].colour, i == 1 ? QColor(Qt::red) : QColor(Qt::black)) << i;
 
-    // Red outlines everywhere; only the second triangle is red inside as well.
+    // Red outlines everywhere (apex and both base corners); inside, the point's own colour.
     const QImage shot = viewer().Chart1->grab().toImage();
-    QChart *chart = viewer().Chart1->chart();
-    const auto redAt = [&](int i) { return redPixelsAround(shot, chart->mapToPosition(viewer().Series1->at(i))); };
-    for (int i : {2, 3, 10, 20})
-        EXPECT_GE(redAt(i), 8) << i;
-    for (int i : {2, 3, 10, 20})
-        EXPECT_GT(redAt(1), redAt(i) + 2) << i;
+    const auto at = [&](int i) { return viewer().Chart1->mapToPosition(points[i].x, points[i].y); };
+    for (int i : {1, 2, 10, 20}) {
+        const QPoint p = at(i);
+        for (QPoint corner : {QPoint(0, -2), QPoint(-2, 2), QPoint(2, 2)})
+            EXPECT_EQ(pixel(shot, p.x() + corner.x(), p.y() + corner.y()), 0xff0000u) << "point " << i;
+        EXPECT_EQ(pixel(shot, p.x(), p.y() + 1), i == 1 ? 0xff0000u : black) << "point " << i;
+    }
+    // The line runs black from point 3 (1.0 s) up to point 4 (2.0 s), halfway between them too.
+    const QPoint from = at(2), to = at(3);
+    const int midX = (from.x() + to.x()) / 2;
+    const double midY = from.y() + (to.y() - from.y()) * double(midX - from.x()) / (to.x() - from.x());
+    int blackNear = 0;
+    for (int y = int(midY) - 1; y <= int(midY) + 2; ++y)
+        blackNear += pixel(shot, midX, y) == black;
+    EXPECT_GE(blackNear, 1) << "no line at x " << midX;
 }
 
 TEST_F(ResultsWindows, SchliessenButtonEndsTheProgramWithExitCodeOne)

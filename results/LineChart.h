@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QList>
+#include <QMargins>
+#include <QWidget>
+
+class LineChart;
+
+// The one line of a LineChart: points in the order they are added, each with the colour
+// that fills its marker.
+class LineSeries {
+public:
+    struct Point {
+        double x;
+        double y;
+        QColor colour;
+    };
+
+    explicit LineSeries(LineChart *chart) : chart(chart) {}
+
+    void clear();
+    void addPoint(double x, double y, const QColor &colour);
+    void setPointColour(int index, const QColor &colour);
+
+    const QList<Point> &points() const { return list; }
+    int count() const { return static_cast<int>(list.size()); }
+
+private:
+    LineChart *chart;
+    QList<Point> list;
+};
+
+// A line chart drawn with QPainter: a one-line title, a horizontal and a vertical value axis
+// with titles, round ticks with grid lines, and a black line through the points with a small
+// triangle on each. The vertical range follows the data; the horizontal one runs from a fixed
+// minimum to the last point.
+class LineChart : public QWidget {
+    Q_OBJECT
+
+public:
+    struct Axis {
+        double min = 0;
+        double max = 1;
+        double step = 1;
+        int decimals = 0;
+    };
+
+    explicit LineChart(QWidget *parent = nullptr);
+
+    LineSeries *series() { return &line; }
+    const LineSeries *series() const { return &line; }
+
+    void setTitle(const QString &text);
+    QString title() const { return titleText; }
+    void setTitleFont(const QFont &font);
+    QFont titleFont() const { return titleFontValue; }
+    void setTitleColour(const QColor &colour);
+    QColor titleColour() const { return titleColourValue; }
+
+    void setAxisTitles(const QString &horizontal, const QString &vertical);
+    QString axisTitleX() const { return axisTitleXText; }
+    QString axisTitleY() const { return axisTitleYText; }
+    void setAxisTitleFont(const QFont &font);
+    QFont axisTitleFont() const { return axisFont; }
+    void setMinimumX(double value);
+
+    // Space left free around the chart inside the widget.
+    void setMargins(const QMargins &margins);
+    QMargins margins() const { return marginsValue; }
+
+    // The axes as drawn, and where a value lands inside `area` (the widget by default).
+    Axis axisX() const;
+    Axis axisY() const;
+    QRect plotArea() const { return plotArea(rect()); }
+    QRect plotArea(const QRect &area) const;
+    QPoint mapToPosition(double x, double y) const { return mapToPosition(x, y, rect()); }
+    QPoint mapToPosition(double x, double y, const QRect &area) const;
+
+    // Draws the whole chart into `area`: the window does it on screen, the print page on paper.
+    void render(QPainter &painter, const QRect &area) const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    LineSeries line{this};
+    QString titleText;
+    QFont titleFontValue;
+    QColor titleColourValue = Qt::black;
+    QString axisTitleXText;
+    QString axisTitleYText;
+    QFont axisFont;
+    double minimumX = 0;
+    QMargins marginsValue;
+};
