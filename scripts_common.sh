@@ -10,6 +10,7 @@ TAMRI_PACKAGES=(
   xvfb xauth x11-utils xdotool imagemagick
   openbox tint2
   dpkg-dev file lintian desktop-file-utils
+  poppler-utils xclip
 )
 
 tamri_install_packages() {

@@ -8,7 +8,13 @@
 #include "results/LineChart.h"
 #include "task/TamriUnit.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLocale>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 
 namespace {
@@ -37,6 +43,10 @@ Tdatenbetrachter::Tdatenbetrachter(QWidget *parent)
     common::setBackground(Panel1, Panel1->palette().color(QPalette::ToolTipBase));
     lpButton = panelButton(Panel1, 9, 5, 151, 29);
     schliessenButton = panelButton(Panel1, 166, 4, 159, 30);
+    druckenButton = panelButton(Panel1, 331, 4, 100, 30);
+    druckenButton->setText(QStringLiteral("Drucken …"));
+    kopierenButton = panelButton(Panel1, 437, 4, 100, 30);
+    kopierenButton->setText(QStringLiteral("Kopieren"));
 
     Chart1 = new LineChart(this);
     Chart1->setMinimumX(1);
@@ -46,6 +56,8 @@ Tdatenbetrachter::Tdatenbetrachter(QWidget *parent)
 
     connect(lpButton, &QPushButton::clicked, this, &Tdatenbetrachter::lpButtonClick);
     connect(schliessenButton, &QPushButton::clicked, this, &Tdatenbetrachter::schliessenButtonClick);
+    connect(druckenButton, &QPushButton::clicked, this, &Tdatenbetrachter::druckenButtonClick);
+    connect(kopierenButton, &QPushButton::clicked, this, &Tdatenbetrachter::kopierenButtonClick);
 }
 
 bool Tdatenbetrachter::event(QEvent *event)
@@ -139,4 +151,134 @@ void Tdatenbetrachter::schliessenButtonClick()
 {
     platform::os().showWindow(TamriUnit::taskbarWindow);
     common::endProgramAtOnce(1);
+}
+
+namespace {
+
+// Times are whole tenths; the averages as the lateral preference window writes them.
+QString timeText(double seconds)
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(seconds, 'f', 1);
+}
+
+QString averageText(double average)
+{
+    return common::formatFixed(average, 3, 2);
+}
+
+// The board's times row by row, each row's average last, then the column averages; the
+// centre cell stays empty.
+QList<QStringList> timeGrid()
+{
+    using namespace TamriUnit;
+    LatPraef::computeLineAverages();
+    QList<QStringList> grid;
+    for (int row = 0; row < gridRows; ++row) {
+        QStringList line;
+        for (int column = 0; column < gridColumns; ++column)
+            line << (row * gridColumns + column == centreIndex ? QString() : timeText(cells[column][row]->searchTime));
+        line << averageText(LatPraef::rowAverages[row]);
+        grid << line;
+    }
+    QStringList averages;
+    for (int column = 0; column < gridColumns; ++column)
+        averages << averageText(LatPraef::columnAverages[column]);
+    grid << averages;
+    return grid;
+}
+
+} // namespace
+
+QString Tdatenbetrachter::resultsTable()
+{
+    const QString title = buildChartTitle();
+    QStringList lines{title};
+    for (const QStringList &line : timeGrid())
+        lines << line.join(QLatin1Char('\t'));
+    lines << QStringLiteral("AM\t") + common::formatGeneral(LatPraef::meanTime)
+          << QStringLiteral("St.Abw\t") + common::formatGeneral(LatPraef::timeDeviation);
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+void Tdatenbetrachter::kopierenButtonClick()
+{
+    QGuiApplication::clipboard()->setText(resultsTable());
+}
+
+void Tdatenbetrachter::druckenButtonClick()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setDocName(QStringLiteral("Tamri"));
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted)
+        printResults(printer);
+}
+
+void Tdatenbetrachter::printResults(QPrinter &printer)
+{
+    using namespace LatPraef;
+    printer.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
+    QPainter painter(&printer);
+    // Laid out in pixels of a 96 dpi screen, the unit all the program's fonts are given in.
+    const double scale = printer.resolution() / 96.0;
+    painter.scale(scale, scale);
+    const QRect page(QPoint(0, 0), (QSizeF(printer.pageLayout().paintRectPixels(printer.resolution()).size()) / scale)
+                                       .toSize());
+
+    // The chart with its title across the top half.
+    const int chartHeight = page.height() * 9 / 20;
+    Chart1->render(painter, QRect(page.left(), page.top(), page.width(), chartHeight));
+
+    // The lateral preference picture at the bottom left, whole.
+    const QRect lower(page.left(), page.top() + chartHeight + 12, page.width(), page.height() - chartHeight - 12);
+    const QImage lateral = lateralPicture(common::screenSize());
+    const QSize pictureSize = lateral.size().scaled(QSize(lower.width() * 9 / 20, lower.height()), Qt::KeepAspectRatio);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRect(lower.topLeft(), pictureSize), lateral);
+
+    // The figures at the bottom right: the times in the board's layout, then the rest.
+    const QList<QStringList> grid = timeGrid();
+    computeMeanAndDeviation();
+    const int left = lower.left() + pictureSize.width() + 20;
+    const int cellWidth = (lower.right() - left) / (TamriUnit::gridColumns + 1);
+    const int lineHeight = 18;
+    QFont font = common::tahoma(12);
+    QFont bold = common::tahoma(12, true);
+    int y = lower.top();
+    painter.setPen(Qt::black);
+    painter.setFont(bold);
+    painter.drawText(QRect(left, y, lower.right() - left, lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("Suchzeiten in Sekunden (Zeilenmittel rechts, Spaltenmittel unten):"));
+    y += lineHeight + 4;
+    for (int row = 0; row < grid.size(); ++row) {
+        for (int column = 0; column < grid[row].size(); ++column) {
+            const bool average = row == grid.size() - 1 || column == TamriUnit::gridColumns;
+            painter.setFont(average ? bold : font);
+            painter.drawText(QRect(left + column * cellWidth, y, cellWidth - 6, lineHeight),
+                             Qt::AlignRight | Qt::AlignVCenter, grid[row][column]);
+        }
+        y += lineHeight;
+    }
+    painter.setFont(font);
+    y += 10;
+    const QSize screen = common::screenSize();
+    const QStringList facts{
+        QStringLiteral("Mittelwert (AM): ") + common::formatGeneral(meanTime)
+            + QStringLiteral(" s     Standardabweichung (St.Abw): ") + common::formatGeneral(timeDeviation) + QStringLiteral(" s"),
+        QStringLiteral("Bildschirm: %1 × %2 Pixel     Tamri %3     %4")
+            .arg(screen.width())
+            .arg(screen.height())
+            .arg(QStringLiteral(TAMRI_VERSION), common::formatShortDate(common::today())),
+    };
+    for (const QString &fact : facts) {
+        painter.drawText(QRect(left, y, lower.right() - left, lineHeight), Qt::AlignLeft | Qt::AlignVCenter, fact);
+        y += lineHeight + 2;
+    }
+    painter.setFont(common::tahoma(14));
+    painter.drawText(QRect(left, lower.bottom() - 30, lower.right() - left, 24), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("Name / Kennung: ________________"));
 }

@@ -4,6 +4,7 @@
 
 class LineChart;
 class LineSeries;
+class QPrinter;
 class QPushButton;
 
 // The results chart window: the search time of every target position, with the mean and
@@ -17,11 +18,20 @@ public:
     QWidget *Panel1;
     QPushButton *lpButton;
     QPushButton *schliessenButton;
+    QPushButton *druckenButton;
+    QPushButton *kopierenButton;
     LineChart *Chart1;
     LineSeries *Series1;
 
     void lpButtonClick();
     void schliessenButtonClick();
+    void druckenButtonClick();
+    void kopierenButtonClick();
+
+    // What the examiner keeps, only when asked: one A4 page with the chart, the lateral
+    // picture and every time, and the same figures as a table for a spreadsheet.
+    void printResults(QPrinter &printer);
+    QString resultsTable();
 
 protected:
     bool event(QEvent *event) override;

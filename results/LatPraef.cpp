@@ -224,7 +224,68 @@ private:
     QColor fontColour;
 };
 
+// The times and the bars, with the statistics already computed, on a picture of the size the
+// window gives it. The surface's brush carries over from one drawing to the next in `brush`.
+void paintPicture(QImage &picture, QBrush &brush, QSize screen)
+{
+    using namespace LatPraef;
+    using TamriUnit::cells;
+
+    const int columns = TamriUnit::gridColumns;
+    const int rows = TamriUnit::gridRows;
+    const LateralGeometry g = lateralGeometry(screen, columns, rows, ctrlPanelHeight);
+    Surface canvas(picture, brush);
+
+    canvas.pen = QColor(lightGrey);
+    canvas.rectangle(0, 0, picture.width(), picture.height());
+
+    canvas.brush = QColor(blue);
+    canvas.pen = QColor(black);
+    canvas.setFont(19, QColor(white));
+    canvas.textOut(QPoint(marginX / 2, marginY / 6),
+                   QStringLiteral(" Suchzeiten in Sekunden und Durchschnittwerte vertikal und horizontal: "));
+
+    canvas.brush = QColor(boxGrey);
+    canvas.setFont(11, QColor(blue));
+    for (int row = 0; row < rows; ++row)
+        for (int column = 0; column < columns; ++column) {
+            const TTeil *cell = cells[column][row];
+            const int x = g.boxLeft(cell->column);
+            const int y = g.boxTop(cell->row);
+            canvas.rectangle(x, y, x + g.boxSize, y + g.boxSize);
+            canvas.textOut(QPoint(x + 5, y + 5), common::formatWidth3OneDecimal(cell->searchTime));
+        }
+
+    canvas.brush = QColor(barYellow);
+    const int labelWidth = canvas.textWidth(QStringLiteral("XXXX")) + 5;
+    for (int r = 0; r < rows; ++r) {
+        const int left = g.barBase - rowBarLength(rowAverages[r], maxRowAverage, g.rowBarSpan);
+        const int top = g.boxTop(r);
+        canvas.rectangle(left, top, g.barBase, top + g.boxSize);
+        canvas.textOut(rowLabelPosition(left, top, g.barBase, labelWidth), common::formatFixed(rowAverages[r], 3, 2));
+    }
+    for (int c = 0; c < columns; ++c) {
+        const int left = g.boxLeft(c);
+        const int top = g.barBase - columnBarLength(columnAverages[c], maxColumnAverage, g.columnBarSpan);
+        canvas.rectangle(left, top, left + g.boxSize, g.barBase);
+        canvas.textOut(columnLabelPosition(left, top, g.barBase, canvas.textHeight()),
+                       common::formatFixed(columnAverages[c], 3, 2));
+    }
+}
+
 } // namespace
+
+QImage LatPraef::lateralPicture(QSize screen)
+{
+    computeMeanAndDeviation();
+    computeLineAverages();
+    const LateralGeometry g = lateralGeometry(screen, TamriUnit::gridColumns, TamriUnit::gridRows, ctrlPanelHeight);
+    QImage picture(g.imageWidth, g.imageHeight, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QBrush brush = Qt::white;
+    paintPicture(picture, brush, screen);
+    return picture;
+}
 
 TlpForm::TlpForm(QWidget *parent)
     : QDialog(parent)
@@ -303,58 +364,18 @@ void TlpForm::placeFrameOnScreen()
 void TlpForm::drawLateralPreference()
 {
     using namespace LatPraef;
-    using TamriUnit::cells;
 
     computeMeanAndDeviation();
     Panel1->setText(QStringLiteral("Durchschnitt / St.Abweichung :") + common::formatGeneral(meanTime)
                     + QStringLiteral(" / ") + common::formatGeneral(timeDeviation));
     computeLineAverages();
 
-    const int columns = TamriUnit::gridColumns;
-    const int rows = TamriUnit::gridRows;
-    const LateralGeometry g = lateralGeometry(common::screenSize(), columns, rows, ctrlPanelHeight);
     if (grafIma->picture().isNull()) {
         QImage picture(grafIma->size(), QImage::Format_RGB32);
         picture.fill(Qt::white);
         grafIma->setPicture(picture);
     }
-    Surface canvas(grafIma->canvas(), canvasBrush);
-
-    canvas.pen = QColor(lightGrey);
-    canvas.rectangle(0, 0, grafIma->width(), grafIma->height());
-
-    canvas.brush = QColor(blue);
-    canvas.pen = QColor(black);
-    canvas.setFont(19, QColor(white));
-    canvas.textOut(QPoint(marginX / 2, marginY / 6),
-                   QStringLiteral(" Suchzeiten in Sekunden und Durchschnittwerte vertikal und horizontal: "));
-
-    canvas.brush = QColor(boxGrey);
-    canvas.setFont(11, QColor(blue));
-    for (int row = 0; row < rows; ++row)
-        for (int column = 0; column < columns; ++column) {
-            const TTeil *cell = cells[column][row];
-            const int x = g.boxLeft(cell->column);
-            const int y = g.boxTop(cell->row);
-            canvas.rectangle(x, y, x + g.boxSize, y + g.boxSize);
-            canvas.textOut(QPoint(x + 5, y + 5), common::formatWidth3OneDecimal(cell->searchTime));
-        }
-
-    canvas.brush = QColor(barYellow);
-    const int labelWidth = canvas.textWidth(QStringLiteral("XXXX")) + 5;
-    for (int r = 0; r < rows; ++r) {
-        const int left = g.barBase - rowBarLength(rowAverages[r], maxRowAverage, g.rowBarSpan);
-        const int top = g.boxTop(r);
-        canvas.rectangle(left, top, g.barBase, top + g.boxSize);
-        canvas.textOut(rowLabelPosition(left, top, g.barBase, labelWidth), common::formatFixed(rowAverages[r], 3, 2));
-    }
-    for (int c = 0; c < columns; ++c) {
-        const int left = g.boxLeft(c);
-        const int top = g.barBase - columnBarLength(columnAverages[c], maxColumnAverage, g.columnBarSpan);
-        canvas.rectangle(left, top, left + g.boxSize, g.barBase);
-        canvas.textOut(columnLabelPosition(left, top, g.barBase, canvas.textHeight()),
-                       common::formatFixed(columnAverages[c], 3, 2));
-    }
+    paintPicture(grafIma->canvas(), canvasBrush, common::screenSize());
     grafIma->update();
 }
 

@@ -4,6 +4,7 @@
 
 #include <QBrush>
 #include <QDialog>
+#include <QImage>
 #include <QPoint>
 #include <QSize>
 
@@ -67,6 +68,10 @@ int columnBarLength(double average, double maxAverage, int span);
 // A label goes inside its bar only when the bar is strictly longer than the label needs.
 QPoint rowLabelPosition(int barLeft, int top, int barBase, int labelWidth);
 QPoint columnLabelPosition(int left, int barTop, int barBase, int textHeight);
+
+// The lateral preference picture as the window draws it the first time, for a screen: the
+// print page shows it whether or not the window was opened.
+QImage lateralPicture(QSize screen);
 
 } // namespace LatPraef
 

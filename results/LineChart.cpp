@@ -227,13 +227,12 @@ QPoint LineChart::mapToPosition(double x, double y, const QRect &area) const
     return toPixel(layOut(area.marginsRemoved(marginsValue), titleFontValue, axisFont, minimumX, line.points()), x, y);
 }
 
-void LineChart::render(QPainter &painter, const QRect &area) const
+void LineChart::render(QPainter &painter, const QRect &inner) const
 {
-    const QRect inner = area.marginsRemoved(marginsValue);
     const Layout layout = layOut(inner, titleFontValue, axisFont, minimumX, line.points());
     const QRect &plot = layout.plot;
     painter.save();
-    painter.fillRect(area, Qt::white);
+    painter.fillRect(inner, Qt::white);
 
     // Grid, axis lines and tick labels.
     painter.setFont(labelFont(axisFont));
@@ -297,5 +296,6 @@ void LineChart::render(QPainter &painter, const QRect &area) const
 void LineChart::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    render(painter, rect());
+    painter.fillRect(rect(), Qt::white);
+    render(painter, rect().marginsRemoved(marginsValue));
 }

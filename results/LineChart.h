@@ -78,8 +78,9 @@ public:
     QPoint mapToPosition(double x, double y) const { return mapToPosition(x, y, rect()); }
     QPoint mapToPosition(double x, double y, const QRect &area) const;
 
-    // Draws the whole chart into `area`: the window does it on screen, the print page on paper.
-    void render(QPainter &painter, const QRect &area) const;
+    // Draws the whole chart into `inner`, without the margins: the widget does it inside its
+    // margins, the print page wherever the page puts it.
+    void render(QPainter &painter, const QRect &inner) const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

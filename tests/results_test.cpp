@@ -6,6 +6,12 @@
 #include "tests/TestSupport.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
@@ -460,6 +466,12 @@ TEST_P(ChartGeometry, FullScreenWithTheChartBelowThePanel)
     EXPECT_EQ(viewer().schliessenButton->geometry(), QRect(166, 4, 159, 30));
     EXPECT_EQ(viewer().lpButton->text(), "Laterale Präferenz");
     EXPECT_EQ(viewer().schliessenButton->text(), "Betrachter schliessen");
+    // Keeping the results: right of the specified buttons, in their font, with no access key.
+    EXPECT_EQ(viewer().druckenButton->geometry(), QRect(331, 4, 100, 30));
+    EXPECT_EQ(viewer().kopierenButton->geometry(), QRect(437, 4, 100, 30));
+    EXPECT_EQ(viewer().druckenButton->text(), "Drucken …");
+    EXPECT_EQ(viewer().kopierenButton->text(), "Kopieren");
+    EXPECT_EQ(viewer().kopierenButton->font(), viewer().schliessenButton->font());
     EXPECT_EQ(viewer().Chart1->geometry(), GetParam().chart);
 
     const LineChart *chart = viewer().Chart1;
@@ -480,7 +492,7 @@ TEST_P(ChartGeometry, FullScreenWithTheChartBelowThePanel)
     EXPECT_EQ(pixel(shot, chartRect.right() + 5, 500), qRgb(192, 192, 192) & 0xffffff);
     EXPECT_EQ(pixel(shot, chartRect.left() + 2, chartRect.top() + 2), white);
     EXPECT_EQ(pixel(shot, chartRect.right() - 2, chartRect.bottom() - 2), white);
-    EXPECT_EQ(QColor(pixel(shot, 500, 20)), viewer().palette().color(QPalette::ToolTipBase));
+    EXPECT_EQ(QColor(pixel(shot, 700, 20)), viewer().palette().color(QPalette::ToolTipBase));
 }
 
 INSTANTIATE_TEST_SUITE_P(TwoScreens, ChartGeometry,
@@ -518,6 +530,142 @@ TEST_F(ResultsWindows, SecondPointIsRedAtEveryActivation)
     for (int y = int(midY) - 1; y <= int(midY) + 2; ++y)
         blackNear += pixel(shot, midX, y) == black;
     EXPECT_GE(blackNear, 1) << "no line at x " << midX;
+}
+
+// ---------------------------------------------------------------- keeping the results
+
+// A Numbers task whose every time tells its cell: row r, column c took r + (c + 1) / 10 s.
+class KeptResults : public ResultsWindows {
+protected:
+    void SetUp() override
+    {
+        ResultsWindows::SetUp();
+        playTask(true);
+        for (int row = 0; row < 7; ++row)
+            for (int column = 0; column < 9; ++column)
+                cellAt(column, row)->searchTime = row == 3 && column == 4 ? 0.0 : row + (column + 1) / 10.0;
+        showViewer();
+    }
+
+    // The expected figures, worked out here: each row averages r + 0.5, each column 3 + (c + 1) / 10.
+    static QStringList row(int r)
+    {
+        QStringList line;
+        for (int c = 0; c < 9; ++c)
+            line << (r == 3 && c == 4 ? QString() : QStringLiteral("%1,%2").arg(r).arg(c + 1));
+        return line << QStringLiteral("%1,50").arg(r);
+    }
+    static QStringList columnAverages()
+    {
+        QStringList line;
+        for (int c = 0; c < 9; ++c)
+            line << QStringLiteral("3,%1").arg(c + 1) + QLatin1Char('0');
+        return line;
+    }
+    QString deviation() { return viewer().Chart1->title().section(QLatin1Char('/'), -1); }
+
+    static QString run(const QString &program, const QStringList &arguments)
+    {
+        QProcess process;
+        process.start(program, arguments);
+        if (!process.waitForFinished(20000) || process.exitCode() != 0)
+            ADD_FAILURE() << program.toStdString() << " failed: " << process.readAllStandardError().toStdString();
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+};
+
+TEST_F(KeptResults, PrintedPageHoldsTheTitleEveryTimeTheAveragesAndBothPictures)
+{
+    const QImage chartBefore = viewer().grab().toImage();
+    QTemporaryDir folder;
+    const QString pdf = folder.filePath("results.pdf");
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageOrientation(QPageLayout::Landscape);
+        viewer().printResults(printer);
+    }
+    const QString info = run("pdfinfo", {pdf});
+    EXPECT_TRUE(info.contains(QRegularExpression("Pages: +1\n"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression("Page size: +84[12](\\.\\d+)? x 595(\\.\\d+)? pts \\(A4\\)")))
+        << info.toStdString();
+
+    // Text as a reader of the page gets it: the title, the grid line by line, the rest.
+    const QStringList lines = run("pdftotext", {"-layout", pdf, "-"}).split('\n');
+    const auto lineIndex = [&](const QStringList &tokens) {
+        for (int i = 0; i < lines.size(); ++i)
+            if (lines[i].split(' ', Qt::SkipEmptyParts) == tokens)
+                return i;
+        return -1;
+    };
+    const QString page = lines.join('\n').simplified();
+    EXPECT_TRUE(page.contains(viewer().Chart1->title().simplified())) << page.toStdString();
+    int previous = -1;
+    for (int r = 0; r < 7; ++r) {
+        QStringList tokens = row(r);
+        tokens.removeAll(QString());
+        const int at = lineIndex(tokens);
+        EXPECT_GT(at, previous) << "row " << r << " (" << tokens.join(' ').toStdString() << ")";
+        previous = at;
+    }
+    EXPECT_GT(lineIndex(columnAverages()), previous);
+    EXPECT_TRUE(page.contains("Mittelwert (AM): 3,5 s Standardabweichung (St.Abw): " + deviation() + " s"));
+    EXPECT_TRUE(page.contains(QStringLiteral("Bildschirm: 1920 × 1080 Pixel")));
+    EXPECT_TRUE(page.contains("Name / Kennung: ________________"));
+
+    // The chart's red point in the upper half, the lateral picture's blue title bar and
+    // yellow bars in the lower left.
+    run("pdftoppm", {"-r", "50", "-png", "-singlefile", pdf, folder.filePath("page")});
+    const QImage shot(folder.filePath("page.png"));
+    ASSERT_FALSE(shot.isNull());
+    const auto count = [&](QRect area, auto near) {
+        int n = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                n += near(QColor(shot.pixel(x, y)));
+        return n;
+    };
+    const QRect upper(0, 0, shot.width(), shot.height() / 2), lowerLeft(0, shot.height() / 2, shot.width() / 2,
+                                                                         shot.height() / 2);
+    EXPECT_GT(count(upper, [](QColor c) { return c.red() > 200 && c.green() < 80 && c.blue() < 80; }), 3);
+    EXPECT_GT(count(lowerLeft, [](QColor c) { return c.blue() > 200 && c.red() < 150 && c.green() < 150; }), 30);
+    EXPECT_GT(count(lowerLeft, [](QColor c) { return c.red() > 240 && c.green() > 240 && std::abs(c.blue() - 196) < 20; }),
+              50);
+
+    // Printing leaves the window as it was.
+    EXPECT_TRUE(viewer().lpButton->isEnabled());
+    EXPECT_EQ(viewer().grab().toImage(), chartBefore);
+}
+
+TEST_F(KeptResults, CopiedTableParsesIntoTheTimesAndAveragesAndCancelledPrintChangesNothing)
+{
+    const QImage chartBefore = viewer().grab().toImage();
+    click(viewer().kopierenButton);
+    const QStringList lines = QGuiApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1 + 7 + 1 + 2);
+    EXPECT_EQ(lines[0], viewer().Chart1->title());
+    for (int r = 0; r < 7; ++r)
+        EXPECT_EQ(lines[1 + r].split('\t'), row(r)) << "row " << r;
+    EXPECT_EQ(lines[8].split('\t'), columnAverages());
+    EXPECT_EQ(lines[9], "AM\t3,5");
+    EXPECT_EQ(lines[10], "St.Abw\t" + deviation());
+
+    // The print dialog, cancelled.
+    bool cancelled = false;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto *dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget())) {
+            dialog->reject();
+            cancelled = true;
+        }
+    });
+    answer.start(5);
+    click(viewer().druckenButton);
+    EXPECT_TRUE(cancelled);
+    EXPECT_TRUE(viewer().lpButton->isEnabled());
+    EXPECT_EQ(viewer().grab().toImage(), chartBefore);
 }
 
 TEST_F(ResultsWindows, SchliessenButtonEndsTheProgramWithExitCodeOne)

@@ -1,0 +1,198 @@
+// The X11 side of the player: the root window's pixels, synthetic input through XTest, and
+// the few window properties a test subject could see (names, frames, stacking, focus).
+#pragma once
+
+#include "Image.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+inline int ignoreXErrors(Display *, XErrorEvent *)
+{
+    return 0; // windows may vanish between listing and asking for their name
+}
+
+inline int shiftOf(unsigned long mask)
+{
+    int shift = 0;
+    while (mask && !(mask & 1)) {
+        mask >>= 1;
+        ++shift;
+    }
+    return shift;
+}
+
+class Desktop {
+public:
+    Desktop()
+    {
+        display = XOpenDisplay(nullptr);
+        if (!display)
+            fail("cannot open the X display");
+        int event, error, major, minor;
+        if (!XTestQueryExtension(display, &event, &error, &major, &minor))
+            fail("the X server has no XTest extension");
+        XSetErrorHandler(ignoreXErrors);
+        root = DefaultRootWindow(display);
+        width = DisplayWidth(display, DefaultScreen(display));
+        height = DisplayHeight(display, DefaultScreen(display));
+    }
+    ~Desktop() { XCloseDisplay(display); }
+    Desktop(const Desktop &) = delete;
+    Desktop &operator=(const Desktop &) = delete;
+
+    int width = 0, height = 0;
+
+    Image grab(Rect r) const
+    {
+        XImage *shot = XGetImage(display, root, r.x, r.y, static_cast<unsigned>(r.w), static_cast<unsigned>(r.h),
+                                 AllPlanes, ZPixmap);
+        if (!shot)
+            fail("XGetImage failed");
+        const int rs = shiftOf(shot->red_mask), gs = shiftOf(shot->green_mask), bs = shiftOf(shot->blue_mask);
+        Image image{r.w, r.h, {}};
+        image.pixels.reserve(static_cast<std::size_t>(r.w) * r.h);
+        for (int y = 0; y < r.h; ++y)
+            for (int x = 0; x < r.w; ++x) {
+                const unsigned long p = XGetPixel(shot, x, y);
+                image.pixels.push_back({static_cast<std::uint8_t>((p & shot->red_mask) >> rs),
+                                        static_cast<std::uint8_t>((p & shot->green_mask) >> gs),
+                                        static_cast<std::uint8_t>((p & shot->blue_mask) >> bs)});
+            }
+        XDestroyImage(shot);
+        return image;
+    }
+
+    Image grab() const { return grab({0, 0, width, height}); }
+
+    void click(int x, int y) const
+    {
+        XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
+        XSync(display, False);
+        XTestFakeButtonEvent(display, 1, True, CurrentTime);
+        XTestFakeButtonEvent(display, 1, False, CurrentTime);
+        XSync(display, False);
+    }
+
+    void key(KeySym symbol, bool withAlt = false) const
+    {
+        const KeyCode alt = XKeysymToKeycode(display, XK_Alt_L);
+        const KeyCode code = XKeysymToKeycode(display, symbol);
+        if (!code || (withAlt && !alt))
+            fail("the X keymap lacks a needed key");
+        if (withAlt)
+            XTestFakeKeyEvent(display, alt, True, CurrentTime);
+        XTestFakeKeyEvent(display, code, True, CurrentTime);
+        XTestFakeKeyEvent(display, code, False, CurrentTime);
+        if (withAlt)
+            XTestFakeKeyEvent(display, alt, False, CurrentTime);
+        XSync(display, False);
+    }
+
+    // A mapped top-level window with exactly this WM_NAME; under a window manager it lies
+    // inside the manager's frame window.
+    std::optional<Window> window(const std::string &name) const { return findNamed(root, name, 3); }
+
+    // Where a window's client area lies on the screen.
+    Rect geometry(Window w) const
+    {
+        XWindowAttributes attributes{};
+        if (!XGetWindowAttributes(display, w, &attributes))
+            return {};
+        int x = 0, y = 0;
+        Window child = None;
+        XTranslateCoordinates(display, w, root, 0, 0, &x, &y, &child);
+        return {x, y, attributes.width, attributes.height};
+    }
+
+    // The outer frame of a top-level window (the window itself where nobody frames it).
+    Rect frame(Window w) const { return geometry(topLevel(w)); }
+
+    // How high a top-level window lies in the stacking order: larger is nearer the viewer.
+    int stackingPosition(Window w) const
+    {
+        const Window outer = topLevel(w);
+        const std::vector<Window> all = children(root);
+        for (std::size_t i = 0; i < all.size(); ++i)
+            if (all[i] == outer)
+                return static_cast<int>(i);
+        return -1;
+    }
+
+    bool hasFocus(Window w) const
+    {
+        Window focus = None;
+        int revert = 0;
+        XGetInputFocus(display, &focus, &revert);
+        while (focus != None && focus != PointerRoot && focus != root) {
+            if (focus == w)
+                return true;
+            Window rootReturn, parent, *children = nullptr;
+            unsigned count = 0;
+            if (!XQueryTree(display, focus, &rootReturn, &parent, &children, &count))
+                return false;
+            if (children)
+                XFree(children);
+            focus = parent;
+        }
+        return false;
+    }
+
+private:
+    std::vector<Window> children(Window w) const
+    {
+        Window rootReturn, parent, *list = nullptr;
+        unsigned count = 0;
+        std::vector<Window> found;
+        if (XQueryTree(display, w, &rootReturn, &parent, &list, &count) && list)
+            found.assign(list, list + count);
+        if (list)
+            XFree(list);
+        return found;
+    }
+
+    Window topLevel(Window w) const
+    {
+        for (;;) {
+            Window rootReturn, parent = None, *list = nullptr;
+            unsigned count = 0;
+            if (!XQueryTree(display, w, &rootReturn, &parent, &list, &count))
+                return w;
+            if (list)
+                XFree(list);
+            if (parent == root || parent == None)
+                return w;
+            w = parent;
+        }
+    }
+
+    std::optional<Window> findNamed(Window parent, const std::string &name, int depth) const
+    {
+        for (Window w : children(parent)) {
+            XWindowAttributes attributes{};
+            if (!XGetWindowAttributes(display, w, &attributes) || attributes.map_state != IsViewable)
+                continue;
+            char *title = nullptr;
+            bool match = false;
+            if (XFetchName(display, w, &title) && title) {
+                match = name == title;
+                XFree(title);
+            }
+            if (match)
+                return w;
+            if (depth > 1)
+                if (const auto inside = findNamed(w, name, depth - 1))
+                    return inside;
+        }
+        return std::nullopt;
+    }
+
+    Display *display = nullptr;
+    Window root = 0;
+};
