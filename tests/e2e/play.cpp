@@ -12,6 +12,8 @@
 //                     instruction box is open, close that box by Alt+F4, a few hits, Escape
 //   alt-f4            Alt+F4 on the main window (for a window manager to close it)
 //   panel-shown       wait for the desktop's panel to show at the bottom (no program running)
+//   help-ende         the help box on the start screen, then "ENDE"
+// --wine-desktop: the program runs inside Wine's virtual desktop, which covers the screen.
 // The program is started by the caller, who also checks its exit code. Exit code 1: the play
 // went through but some checks failed; 2: the play broke off, the program is left as it is.
 
@@ -422,9 +424,13 @@ public:
     int wrongClicks = 0;
 };
 
+bool wineDesktop = false;
+
 void run(const std::string &scenario, bool numbers, const std::string &shots)
 {
-    const Desktop screen;
+    Desktop screen;
+    if (wineDesktop)
+        screen.insideWineDesktop();
     Player player(screen, shots, numbers);
     if (scenario == "panel-shown") {
         waitFor("the desktop's panel at the bottom", [&] {
@@ -454,6 +460,13 @@ void run(const std::string &scenario, bool numbers, const std::string &shots)
         player.play(2);
         screen.key(XK_Escape);
         player.answerBox("tamri");
+        return;
+    }
+    if (scenario == "help-ende") {
+        const Rect help = Player::buttons()[3], ende = Player::buttons()[2];
+        screen.click(help.centreX(), help.centreY());
+        player.answerBox("Information");
+        screen.click(ende.centreX(), ende.centreY());
         return;
     }
     if (scenario == "escape-start") {
@@ -495,10 +508,9 @@ int main(int argc, char **argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string shots;
     for (std::size_t i = 0; i < args.size(); ++i)
-        if (args[i] == "--human-pace") {
-            humanPace = true;
-            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
-            break;
+        if (args[i] == "--human-pace" || args[i] == "--wine-desktop") {
+            (args[i] == "--human-pace" ? humanPace : wineDesktop) = true;
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i--));
         }
     for (std::size_t i = 0; i + 1 < args.size(); ++i)
         if (args[i] == "--shots") {
@@ -508,7 +520,8 @@ int main(int argc, char **argv)
         }
     if (args.empty() || args.size() > 2 || (args.size() == 2 && args[1] != "numbers" && args[1] != "pictures")) {
         std::fprintf(stderr, "usage: tamri_play task|escape-start|escape-task|escape-finished|ende-finished|"
-                             "start-screen|bad-input|alt-f4|panel-shown [numbers|pictures] [--shots FOLDER] [--human-pace]\n");
+                             "start-screen|bad-input|alt-f4|panel-shown|help-ende [numbers|pictures] [--shots FOLDER] "
+                             "[--human-pace] [--wine-desktop]\n");
         return 2;
     }
     const std::string name = args[0] + (args.size() == 2 ? " " + args[1] : "");
