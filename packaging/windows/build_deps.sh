@@ -22,6 +22,13 @@ key="windows-qtbase-$qt_version-libjpeg-turbo-$jpeg_version-mingw-$gcc_version-r
 folder=${XDG_CACHE_HOME:-$HOME/.cache}/tamri/${key//[:~]/_}
 if [ "${1:-}" = --folder ]; then echo "$folder"; exit 0; fi
 exec 3>&1 1>&2
+# One build at a time: a second run waits for the first and then finds its result.
+mkdir -p "$(dirname "$folder")"
+exec 9>"$folder.lock"
+if ! flock -n 9; then
+  echo "Qt for Windows is being built by another run; waiting for it to finish"
+  flock 9
+fi
 if [ -f "$folder/complete" ]; then
   echo "Qt and libjpeg-turbo for Windows: cached in $folder"
   echo "$folder" >&3
