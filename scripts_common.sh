@@ -39,3 +39,18 @@ tamri_build() {
   cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
   cmake --build build -j "$(nproc)"
 }
+
+# The Windows program, cross-built with mingw-w64 into build-windows/ against Qt and libjpeg for
+# Windows (built once from Debian's sources and cached, see packaging/windows/build_deps.sh), and
+# packed into build-windows/packages/: tamri-<version>-windows-x64.zip and -setup-x64.exe.
+tamri_build_windows() {
+  local deps
+  deps=$(packaging/windows/build_deps.sh)
+  cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$PWD/packaging/windows/mingw-w64-x86_64.cmake" -DTAMRI_WINDOWS_DEPS="$deps" \
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DTAMRI_BUILD_TESTS=OFF -DTAMRI_BUILD_BENCH=OFF
+  cmake --build build-windows -j "$(nproc)"
+  rm -rf build-windows/packages
+  (cd build-windows && cpack -G "ZIP;NSIS" -B "$PWD/packages")
+}

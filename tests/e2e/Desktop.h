@@ -44,7 +44,7 @@ public:
         if (!XTestQueryExtension(display, &event, &error, &major, &minor))
             fail("the X server has no XTest extension");
         XSetErrorHandler(ignoreXErrors);
-        root = DefaultRootWindow(display);
+        root = top = DefaultRootWindow(display);
         fullWidth = width = DisplayWidth(display, DefaultScreen(display));
         height = DisplayHeight(display, DefaultScreen(display));
         if (area)
@@ -55,6 +55,21 @@ public:
     Desktop &operator=(const Desktop &) = delete;
 
     int width = 0, height = 0, fullWidth = 0;
+
+    // Wine's virtual desktop holds the program's windows as children of its own X window.
+    void insideWineDesktop()
+    {
+        for (Window w : children(root)) {
+            char *title = nullptr;
+            if (XFetchName(display, w, &title) && title) {
+                if (std::string(title).ends_with(" - Wine desktop"))
+                    top = w;
+                XFree(title);
+            }
+        }
+        if (top == root)
+            fail("no Wine desktop window");
+    }
 
     Image grab(Rect r) const
     {
@@ -132,7 +147,7 @@ public:
 
     // A mapped top-level window with exactly this WM_NAME; under a window manager it lies
     // inside the manager's frame window.
-    std::optional<Window> window(const std::string &name) const { return findNamed(root, name, 3); }
+    std::optional<Window> window(const std::string &name) const { return findNamed(top, name, 3); }
 
     // Where a window's client area lies on the screen.
     Rect geometry(Window w) const
@@ -153,7 +168,7 @@ public:
     int stackingPosition(Window w) const
     {
         const Window outer = topLevel(w);
-        const std::vector<Window> all = children(root);
+        const std::vector<Window> all = children(top);
         for (std::size_t i = 0; i < all.size(); ++i)
             if (all[i] == outer)
                 return static_cast<int>(i);
@@ -198,7 +213,7 @@ private:
 
     Window topLevel(Window w) const
     {
-        for (Window parent = parentOf(w); parent != root && parent != None; parent = parentOf(w))
+        for (Window parent = parentOf(w); parent != top && parent != None; parent = parentOf(w))
             w = parent;
         return w;
     }
@@ -225,5 +240,5 @@ private:
     }
 
     Display *display = nullptr;
-    Window root = 0;
+    Window root = 0, top = 0; // top: where the top-level windows live
 };

@@ -15,10 +15,12 @@
 //                     instruction box is open, close that box by Alt+F4, a few hits, Escape
 //   alt-f4            Alt+F4 on the main window (for a window manager to close it)
 //   panel-shown       wait for the desktop's panel to show at the bottom (no program running)
+//   help-ende         the help box on the start screen, then "ENDE"
 // --pixels-only: the program's windows are not X windows of this display (a nested Wayland
 // compositor draws them): boxes and windows are known by their pixels alone.
 // --area: the program's screen is this top-left part of the display; the rest must not change.
 // --focus-away: runs the command (a window that takes the focus and goes again) during the task.
+// --wine-desktop: the program runs inside Wine's virtual desktop, which covers the screen.
 // The program is started by the caller, who also checks its exit code. Exit code 1: the play
 // went through but some checks failed; 2: the play broke off, the program is left as it is.
 
@@ -587,9 +589,13 @@ public:
     Image otherOutput;
 };
 
+bool wineDesktop = false;
+
 void run(const std::string &scenario, bool numbers, const std::string &shots)
 {
-    const Desktop screen(area);
+    Desktop screen(area);
+    if (wineDesktop)
+        screen.insideWineDesktop();
     if (pixelsOnly)
         screen.park();
     Player player(screen, shots, numbers);
@@ -621,6 +627,13 @@ void run(const std::string &scenario, bool numbers, const std::string &shots)
         player.play(2);
         screen.key(XK_Escape);
         player.answerBox("tamri");
+        return;
+    }
+    if (scenario == "help-ende") {
+        const Rect help = Player::buttons()[3], ende = Player::buttons()[2];
+        screen.click(help.centreX(), help.centreY());
+        player.answerBox("Information");
+        screen.click(ende.centreX(), ende.centreY());
         return;
     }
     if (scenario == "escape-start") {
@@ -662,7 +675,8 @@ int main(int argc, char **argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string shots;
     for (const auto &[flag, value] :
-         {std::pair{"--human-pace", &humanPace}, {"--print", &printToFile}, {"--pixels-only", &pixelsOnly}})
+         {std::pair{"--human-pace", &humanPace}, {"--print", &printToFile}, {"--pixels-only", &pixelsOnly},
+          {"--wine-desktop", &wineDesktop}})
         if (const auto at = std::find(args.begin(), args.end(), flag); at != args.end()) {
             *value = true;
             args.erase(at);

@@ -1,0 +1,17 @@
+# CMake toolchain for 64-bit Windows programs made on Debian with mingw-w64 (posix threads).
+# TAMRI_WINDOWS_DEPS: the folder packaging/windows/build_deps.sh fills with Qt and libjpeg.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR AMD64)
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TAMRI_WINDOWS_DEPS)
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+if(TAMRI_WINDOWS_DEPS)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${TAMRI_WINDOWS_DEPS}/qt ${TAMRI_WINDOWS_DEPS}/jpeg)
+endif()
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

@@ -1,0 +1,53 @@
+# The Windows program, cross-built on Debian (./package.sh windows): tamri.exe with everything it
+# needs beside it, packed as a ZIP folder and as an NSIS installer by CPack.
+
+install(TARGETS tamri RUNTIME DESTINATION .)
+
+# The Qt libraries the program links, and the plugins Qt loads at run time.
+foreach(module Core Gui Widgets PrintSupport)
+  if(TARGET Qt6::${module})
+    install(FILES $<TARGET_FILE:Qt6::${module}> DESTINATION .)
+  endif()
+endforeach()
+install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
+if(TARGET Qt6::QWindowsVistaStylePlugin)
+  install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION styles)
+endif()
+
+# The mingw-w64 runtime that the program and Qt were built against (libjpeg is linked statically).
+if(MINGW)
+  foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+      OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")
+      message(FATAL_ERROR "The mingw-w64 runtime library ${dll} was not found")
+    endif()
+    install(FILES ${path} DESTINATION .)
+    # Debian ships them with their debugging symbols (libstdc++-6.dll: 24 MB, 2 MB without).
+    install(CODE "execute_process(COMMAND ${CMAKE_STRIP} --strip-unneeded \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${dll}\" COMMAND_ERROR_IS_FATAL ANY)")
+  endforeach()
+endif()
+install(FILES packaging/copyright DESTINATION . RENAME copyright.txt)
+
+set(CPACK_PACKAGE_NAME Tamri)
+set(CPACK_PACKAGE_VENDOR "Tamri developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Tamri, a full-screen visual search test for psychological assessment")
+set(CPACK_PACKAGE_INSTALL_DIRECTORY Tamri)
+set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Tamri)
+set(CPACK_PACKAGE_EXECUTABLES tamri Tamri)
+set(CPACK_STRIP_FILES ON)
+# Each generator names its file (see cpack_file_names.cmake).
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack_file_names.cmake)
+
+set(CPACK_NSIS_PACKAGE_NAME Tamri)
+set(CPACK_NSIS_DISPLAY_NAME Tamri)
+set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+# A 64-bit installer (NSIS makes 32-bit ones by default), which also writes the 64-bit registry.
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
+set(CPACK_NSIS_INSTALLED_ICON_NAME tamri.exe)
+set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/resources/tamri.ico)
+set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/resources/tamri.ico)
+set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+set(CPACK_NSIS_MODIFY_PATH OFF)
+include(CPack)

@@ -1,0 +1,102 @@
+# Sourced by the Windows tests: Wine's virtual desktop with its taskbar on an Xvfb display of the
+# same size, in a throw-away prefix (and home), plus the taskbar probe. Sets $work (removed on
+# exit), DISPLAY, WINEPREFIX and HOME; defines wine_desktop_start, taskbar_state,
+# taskbar_strip_is_back and fail.
+set -uo pipefail
+for tool in x86_64-w64-mingw32-g++-posix wine wineserver Xvfb import compare; do
+  command -v "$tool" >/dev/null || {
+    echo "FAIL: $tool is missing; the Windows tests need the packages g++-mingw-w64-x86-64-posix, wine, wine64, xvfb and imagemagick"
+    exit 1
+  }
+done
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+work=$(mktemp -d)
+xvfb=
+desktop=
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+wine_desktop_cleanup() {
+  WINEPREFIX="$work/prefix" timeout 10 wineserver -k 2>/dev/null
+  WINEPREFIX="$work/prefix" timeout 10 wineserver -w 2>/dev/null
+  [ -n "$desktop" ] && kill "$desktop" 2>/dev/null
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  rm -rf "$work"
+}
+trap wine_desktop_cleanup EXIT
+trap 'exit 130' INT TERM
+
+mkdir "$work/home"
+export HOME=$work/home WINEPREFIX=$work/prefix WINEDEBUG=-all
+unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME QT_QPA_PLATFORM
+# No Mono or Gecko installer dialogs, no menu entries written for the Linux desktop.
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
+
+# Compiled while the prefix is made.
+x86_64-w64-mingw32-g++-posix -std=c++20 -Wall -Wextra -O1 -static "$here/taskbar_probe.cpp" -o "$work/taskbar_probe.exe" &
+probe_build=$!
+
+# Starts Xvfb and Wine's desktop "shell" at this size (WxH) with its taskbar, and waits until the
+# taskbar is up: every program of the prefix then opens inside that desktop.
+wine_desktop_start() {
+  local size=$1
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+  xvfb=$!
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  [ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
+  export DISPLAY=":$(head -n1 "$work/display")"
+  cat >"$work/settings.reg" <<EOF2
+REGEDIT4
+
+[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug]
+"Auto"="1"
+"Debugger"="false"
+
+[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]
+"Desktop"="shell"
+
+[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]
+"shell"="$size"
+
+[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts]
+"Tahoma (TrueType)"="tahoma.ttf"
+"Tahoma Bold (TrueType)"="tahomabd.ttf"
+"MS Sans Serif"="ms_sans_serif.ttf"
+EOF2
+  local began=$SECONDS
+  (cd "$work" && timeout 60 wine reg import settings.reg) >"$work/setup.log" 2>&1 \
+    || { cat "$work/setup.log"; echo "FAIL: Wine could not set up a prefix"; exit 1; }
+  # The faces Windows brings and the program names: Wine's own Tahoma and MS Sans Serif
+  # (fonts-wine), installed as on Windows. Debian's wine 8.0 does not find them by itself: it
+  # looks for them in /usr/share/fonts/, not in /usr/share/wine/fonts/, so every face the program
+  # names would fall back to a Linux face.
+  for face in tahoma.ttf tahomabd.ttf ms_sans_serif.ttf; do
+    cp "/usr/share/wine/fonts/$face" "$WINEPREFIX/drive_c/windows/Fonts/" \
+      || { echo "FAIL: /usr/share/wine/fonts/$face is missing (package fonts-wine)"; exit 1; }
+  done
+  wait "$probe_build" || { echo "FAIL: the taskbar probe did not build"; exit 1; }
+  wine explorer "/desktop=shell,$size" >/dev/null 2>&1 &
+  desktop=$!
+  for _ in $(seq 100); do [ "$(taskbar_state)" = visible ] && break; sleep 0.2; done
+  [ "$(taskbar_state)" = visible ] || { echo "FAIL: Wine's desktop showed no taskbar within 20 s"; exit 1; }
+  sleep 1 # the taskbar's first paint
+  echo "Wine's desktop $size with its taskbar on $DISPLAY after $((SECONDS - began)) s"
+  import -window root "$work/taskbar_before.png"
+}
+
+# "visible", "hidden" or "none": the taskbar window as Windows sees it.
+taskbar_state() {
+  timeout 20 wine "$work/taskbar_probe.exe" 2>/dev/null | tr -d '\r'
+}
+
+# Whether the screen's bottom strip (the taskbar's place, 20 px high under Wine) looks as it did
+# when the desktop had just started; saves the screen as $1.png.
+taskbar_strip_is_back() { # screenshot-path
+  import -window root "$1"
+  local width height
+  read -r width height < <(identify -format '%w %h' "$1")
+  local strip="${width}x20+0+$((height - 20))"
+  convert "$1" -crop "$strip" +repage "$work/strip_now.png"
+  convert "$work/taskbar_before.png" -crop "$strip" +repage "$work/strip_before.png"
+  [ "$(compare -metric AE "$work/strip_now.png" "$work/strip_before.png" null: 2>&1)" = 0 ]
+}

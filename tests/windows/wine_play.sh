@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Plays the Windows program from its ZIP folder under Wine, inside Wine's virtual desktop at
+# 1366 x 768 with its taskbar, with the same player as on Linux (tests/e2e/play.cpp). Checks each
+# way out with its exit code, and the taskbar: visible before, hidden while the program runs
+# (from the Windows side and by its pixels), visible again after.
+# Usage: wine_play.sh windows-build-folder path/to/tamri_play folder-for-screenshots
+source "$(dirname "$0")/wine_desktop.sh"
+build=$1
+play=$2
+out=$3
+rm -rf "$out"
+mkdir -p "$out"
+zip=$(ls "$build"/packages/tamri-*-windows-x64.zip 2>/dev/null | head -n1)
+[ -f "$zip" ] || { echo "FAIL: no Windows ZIP folder in $build/packages: ./test.sh or ./package.sh windows makes it"; exit 1; }
+(cd "$work" && cmake -E tar xf "$zip") || { echo "FAIL: cannot unpack $zip"; exit 1; }
+exe=$(ls "$work"/tamri-*-windows-x64/tamri.exe)
+
+began=$SECONDS
+wine_desktop_start 1366x768
+cp "$work/taskbar_before.png" "$out/desktop_before.png"
+
+program=
+# Starts the program, lets the driver play, and expects the program to end with the code and
+# the taskbar to be shown again.
+scenario() { # expected-exit-code driver-arguments...
+  local expected=$1 name=${*:2}
+  shift
+  echo "--- $name (expecting exit code $expected)"
+  wine "$exe" &
+  program=$!
+  local driver=0
+  timeout 60 "$play" start-screen --wine-desktop || driver=$?
+  if [ "$driver" = 0 ]; then
+    local state
+    state=$(taskbar_state)
+    [ "$state" = hidden ] || fail "$name: the taskbar is $state while the program shows its start screen, expected hidden"
+    echo "taskbar while the program runs: $state"
+    timeout 120 "$play" "$@" --wine-desktop --shots "$out" || driver=$?
+  fi
+  [ "$driver" = 1 ] && fail "$name: checks failed"
+  if [ "$driver" != 0 ] && [ "$driver" != 1 ]; then
+    fail "$name: the play broke off (driver exit code $driver)"
+    kill "$program" 2>/dev/null
+    WINEPREFIX="$WINEPREFIX" timeout 10 wineserver -k 2>/dev/null
+    wait "$program" 2>/dev/null
+    program=
+    exit 1 # the desktop is gone with the prefix's processes
+  fi
+  for _ in $(seq 100); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$program" 2>/dev/null; then
+    fail "$name: the program was still running 10 s after the driver finished"
+    kill -9 "$program" 2>/dev/null
+  fi
+  local rc=0
+  wait "$program" || rc=$?
+  program=
+  [ "$rc" = "$expected" ] || fail "$name: the program ended with exit code $rc, expected $expected"
+  local state=
+  for _ in $(seq 20); do state=$(taskbar_state); [ "$state" = visible ] && break; sleep 0.1; done
+  local shot="$out/desktop_after_${name// /_}.png"
+  taskbar_strip_is_back "$shot" || fail "$name: the taskbar's pixels differ from the desktop's start, see $shot"
+  [ "$state" = visible ] || fail "$name: the taskbar is $state after the program ended, expected visible"
+  echo "exit code $rc, taskbar afterwards: $state"
+}
+
+scenario 1 task numbers
+scenario 1 task pictures
+scenario 0 help-ende
+scenario 0 escape-task numbers
+
+echo "screenshots in $out; all runs took $((SECONDS - began)) s"
+[ "$failures" -eq 0 ] && echo "Windows program under Wine passed" || { echo "$failures failures under Wine"; exit 1; }
