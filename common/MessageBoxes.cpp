@@ -11,11 +11,11 @@ namespace common {
 
 OkBox::OkBox(Icon icon, const QString &caption, const QString &text, std::optional<int> top)
     : QDialog(QApplication::activeWindow(), Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint)
+    , kind(icon)
+    , requestedTop(top)
     , iconLabel(new QLabel(this))
     , textLabel(new QLabel(QString(text).replace(QLatin1Char('\r'), QLatin1Char('\n')), this))
     , okButton(new QPushButton(QStringLiteral("OK"), this))
-    , kind(icon)
-    , requestedTop(top)
 {
     setWindowTitle(caption);
     if (icon != NoIcon) {

@@ -23,6 +23,13 @@ class OkBox : public QDialog {
 public:
     enum Icon { NoIcon, Information, Critical };
 
+private:
+    // Before the child widgets: creating them already sends events to the box.
+    const Icon kind;
+    const std::optional<int> requestedTop;
+    FrameKeeper frameKeeper;
+
+public:
     OkBox(Icon icon, const QString &caption, const QString &text, std::optional<int> top = std::nullopt);
 
     // Shows the box until it is closed, then gives the keyboard back to the window below,
@@ -42,10 +49,6 @@ protected:
 
 private:
     QRect wantedFrame() const;
-
-    const Icon kind;
-    const std::optional<int> requestedTop;
-    FrameKeeper frameKeeper;
 };
 
 // The information box: caption "Information", the information icon.
