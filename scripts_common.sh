@@ -15,7 +15,7 @@ TAMRI_TEST_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix
   wine wine64
-  xvfb xauth x11-utils xdotool imagemagick
+  xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick
   openbox tint2
   mutter xwayland qt6-wayland dbus zenity
   dpkg-dev file lintian desktop-file-utils

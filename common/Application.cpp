@@ -69,6 +69,12 @@ QSize screenSize()
     return screen ? screen->size() : QSize(1024, 768);
 }
 
+QRect screenRect()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return {screen ? screen->geometry().topLeft() : QPoint(), screenSize()};
+}
+
 QMargins frameMargins(const QWidget *window)
 {
     return window->windowHandle() ? window->windowHandle()->frameMargins() : QMargins();

@@ -30,6 +30,8 @@ QFont msSansSerif(int pixelSize);
 inline std::optional<QSize> screenSizeOverride;
 // Pixel size of the primary screen.
 QSize screenSize();
+// The primary screen on the desktop: with a second monitor it need not start at (0, 0).
+QRect screenRect();
 
 // The widths of a window manager's frame round a top-level window: none before the window is
 // mapped, nor where no window manager draws frames.

@@ -81,9 +81,10 @@ bool OkBox::event(QEvent *event)
 // The outer frame, title bar included, is centred or has its top edge at the requested top.
 QRect OkBox::wantedFrame() const
 {
-    const QSize screen = screenSize();
+    const QRect screen = screenRect();
     const QSize box = size().grownBy(frameMargins(this));
-    return {QPoint((screen.width() - box.width()) / 2, requestedTop ? *requestedTop : (screen.height() - box.height()) / 2),
+    return {screen.topLeft()
+                + QPoint((screen.width() - box.width()) / 2, requestedTop ? *requestedTop : (screen.height() - box.height()) / 2),
             box};
 }
 

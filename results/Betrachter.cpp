@@ -95,7 +95,7 @@ void Tdatenbetrachter::resizeEvent(QResizeEvent *event)
 void Tdatenbetrachter::FormShow()
 {
     // Maximised without relying on a window manager to do it.
-    setGeometry(QRect(QPoint(0, 0), common::screenSize()));
+    setGeometry(common::screenRect());
     fillSeries();
     Chart1->show();
     lpButton->setText(QStringLiteral("Laterale Präferenz"));

@@ -323,7 +323,7 @@ bool TlpForm::event(QEvent *event)
     if (event->type() == QEvent::WindowActivate && !std::exchange(activatedByShow, false))
         FormActivate();
     const bool handled = QDialog::event(event);
-    if (frameKeeper.mustPlaceAgain(this, event, QRect(QPoint(0, 0), common::screenSize())))
+    if (frameKeeper.mustPlaceAgain(this, event, common::screenRect()))
         placeFrameOnScreen();
     return handled;
 }
@@ -367,8 +367,9 @@ void TlpForm::FormActivate()
 // The outer edges, title bar and borders included, are the screen's edges.
 void TlpForm::placeFrameOnScreen()
 {
-    move(0, 0);
-    resize(common::screenSize().shrunkBy(common::frameMargins(this)));
+    const QRect screen = common::screenRect();
+    move(screen.topLeft());
+    resize(screen.size().shrunkBy(common::frameMargins(this)));
 }
 
 void TlpForm::drawLateralPreference()

@@ -188,7 +188,7 @@ void TtamriForm::FormCreate()
 void TtamriForm::setFullScreen(QRgb colour)
 {
     const QSize screen = common::screenSize();
-    setGeometry(0, 0, screen.width(), screen.height());
+    setGeometry(common::screenRect());
     ctrlPanel->setGeometry(0, 0, screen.width(), 33);
     Label1->setGeometry(screen.width() - Label1->sizeHint().width(), 0, Label1->sizeHint().width(), 33);
     overlay->setGeometry(rect());

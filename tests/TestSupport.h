@@ -5,6 +5,7 @@
 #include "task/TamriUnit.h"
 
 #include <QElapsedTimer>
+#include <QPoint>
 #include <QPointer>
 #include <QSize>
 #include <QTimer>
@@ -20,6 +21,10 @@ namespace testsupport {
 platform::FakeOs &fakeOs();
 // Installs the fake desktop for the whole run, with its clock moved by every paint event.
 void installFakeDesktop();
+
+// The unit tests' desktop (two_screens.json) has a second screen left of the primary one, so
+// a window put at (0, 0) instead of on the primary screen shows.
+inline const QPoint primaryOrigin(1024, 0);
 
 // How long a helper waits for a window, a box or the end of the program before it fails.
 constexpr int giveUpAfterMs = 5000;

@@ -36,7 +36,7 @@ protected:
 TEST_P(StartScreen, CoversTheScreenInLightYellowWithTheSilverPanel)
 {
     const QSize screen = GetParam();
-    EXPECT_EQ(form().geometry(), QRect(QPoint(0, 0), screen));
+    EXPECT_EQ(form().geometry(), QRect(primaryOrigin, screen));
     EXPECT_TRUE(form().windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(form().windowTitle(), "Tamri");
 

@@ -458,7 +458,7 @@ TEST_P(ChartGeometry, FullScreenWithTheChartBelowThePanel)
     playTask(false);
     showViewer();
 
-    EXPECT_EQ(viewer().geometry(), QRect(QPoint(0, 0), screen));
+    EXPECT_EQ(viewer().geometry(), QRect(primaryOrigin, screen));
     EXPECT_TRUE(viewer().windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(viewer().windowTitle(), "Datenbetrachter");
     EXPECT_EQ(viewer().Panel1->geometry(), QRect(0, 0, screen.width(), 41));
@@ -699,7 +699,7 @@ TEST_F(ResultsWindows, LateralWindowOpensOnceAndCloseBReturnsToTheChart)
         EXPECT_EQ(lateral().closeB->text(), "Schließen");
         // The outer frame is the screen (the offscreen platform draws a thin frame of its own);
         // the picture lies where the screen's height puts it, in client coordinates.
-        EXPECT_EQ(lateral().frameGeometry(), QRect(0, 0, 1920, 1080));
+        EXPECT_EQ(lateral().frameGeometry(), QRect(primaryOrigin, QSize(1920, 1080)));
         EXPECT_LT(lateral().height(), 1080);
         EXPECT_EQ(lateral().grafIma->geometry(), QRect(384, 130, 1152, 820));
         EXPECT_EQ(lateral().CtrlPanel->geometry(), QRect(0, 0, lateral().width(), 35));

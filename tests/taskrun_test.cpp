@@ -254,8 +254,8 @@ TEST_F(TaskRun, NumbersTaskFromStartToResultsButton)
     EXPECT_EQ(instruction.text.split('\n').size(), 5);
     EXPECT_TRUE(instruction.text.startsWith("Versuchen Sie bitte das Bild in der Mitte noch einmal zu finden \n"));
     EXPECT_TRUE(instruction.text.endsWith("werden Ihre Ergebnisse gezeigt !"));
-    EXPECT_EQ(instruction.geometry.top(), 88 + 328 + 10);
-    EXPECT_NEAR(instruction.geometry.center().x(), 512, 1);
+    EXPECT_EQ(instruction.geometry.top(), primaryOrigin.y() + 88 + 328 + 10);
+    EXPECT_NEAR(instruction.geometry.center().x(), primaryOrigin.x() + 512, 1);
     EXPECT_TRUE(instructionVisible);
     EXPECT_EQ(form().instrImage1, nullptr);
 

@@ -5,8 +5,9 @@
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform.isEmpty() || platform == "offscreen")
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" TAMRI_SOURCE_DIR "/tests/two_screens.json");
     common::Application application(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     testsupport::installFakeDesktop();

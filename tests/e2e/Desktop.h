@@ -13,7 +13,6 @@
 #include <optional>
 #include <string>
 #include <thread>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -34,8 +33,9 @@ inline int shiftOf(unsigned long mask)
 
 class Desktop {
 public:
-    // area: the program's screen is this top-left part of the display.
-    explicit Desktop(std::optional<std::pair<int, int>> area = std::nullopt)
+    // area: the program's screen is this part of the display (one of several outputs). All
+    // coordinates below are the program's screen's.
+    explicit Desktop(std::optional<Rect> area = std::nullopt)
     {
         display = XOpenDisplay(nullptr);
         if (!display)
@@ -47,14 +47,29 @@ public:
         root = top = DefaultRootWindow(display);
         fullWidth = width = DisplayWidth(display, DefaultScreen(display));
         height = DisplayHeight(display, DefaultScreen(display));
-        if (area)
-            std::tie(width, height) = *area;
+        if (area) {
+            x0 = area->x;
+            y0 = area->y;
+            width = area->w;
+            height = area->h;
+        }
     }
     ~Desktop() { XCloseDisplay(display); }
     Desktop(const Desktop &) = delete;
     Desktop &operator=(const Desktop &) = delete;
 
     int width = 0, height = 0, fullWidth = 0;
+
+    // The rest of the display, beside the program's screen, less 32 px along it where the parked
+    // pointer's picture may reach over.
+    std::optional<Rect> beside() const
+    {
+        if (x0 > 32)
+            return Rect{-x0, 0, x0 - 32, height};
+        if (fullWidth > width + 32)
+            return Rect{width + 32, 0, fullWidth - width - 32, height};
+        return std::nullopt;
+    }
 
     // Wine's virtual desktop holds the program's windows as children of its own X window.
     void insideWineDesktop()
@@ -73,7 +88,7 @@ public:
 
     Image grab(Rect r) const
     {
-        XImage *shot = XGetImage(display, root, r.x, r.y, static_cast<unsigned>(r.w), static_cast<unsigned>(r.h),
+        XImage *shot = XGetImage(display, root, x0 + r.x, y0 + r.y, static_cast<unsigned>(r.w), static_cast<unsigned>(r.h),
                                  AllPlanes, ZPixmap);
         if (!shot)
             fail("XGetImage failed");
@@ -110,7 +125,7 @@ public:
 
     void click(int x, int y) const
     {
-        XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
+        XTestFakeMotionEvent(display, -1, x0 + x, y0 + y, CurrentTime);
         XSync(display, False);
         if (pixelsOnly)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));   // the nested compositor's seat must see the move first
@@ -125,7 +140,7 @@ public:
     // corner, where only its tip shows and nothing is compared, it leaves the checks alone.
     void park() const
     {
-        XTestFakeMotionEvent(display, -1, width - 1, 0, CurrentTime);
+        XTestFakeMotionEvent(display, -1, x0 + width - 1, y0, CurrentTime);
         XSync(display, False);
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
@@ -158,7 +173,7 @@ public:
         int x = 0, y = 0;
         Window child = None;
         XTranslateCoordinates(display, w, root, 0, 0, &x, &y, &child);
-        return {x, y, attributes.width, attributes.height};
+        return {x - x0, y - y0, attributes.width, attributes.height};
     }
 
     // The outer frame of a top-level window (the window itself where nobody frames it).
@@ -187,6 +202,8 @@ public:
     }
 
 private:
+    int x0 = 0, y0 = 0;
+
     std::vector<Window> children(Window w) const
     {
         Window rootReturn, parent, *list = nullptr;

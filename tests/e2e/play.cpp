@@ -2,7 +2,7 @@
 // root window and acts only through synthetic mouse and keyboard events (XTest).
 //
 // Usage: tamri_play SCENARIO [numbers|pictures] [--shots FOLDER] [--human-pace] [--print]
-//                   [--pixels-only] [--area WxH] [--focus-away COMMAND]
+//                   [--pixels-only] [--area WxH[+X+Y]] [--focus-away COMMAND]
 //   task              play a whole task, check the results windows, copy the results and
 //                     cancel the print dialog (--print: print to the dialog's file instead),
 //                     leave by "Betrachter schliessen"
@@ -18,7 +18,8 @@
 //   help-ende         the help box on the start screen, then "ENDE"
 // --pixels-only: the program's windows are not X windows of this display (a nested Wayland
 // compositor draws them): boxes and windows are known by their pixels alone.
-// --area: the program's screen is this top-left part of the display; the rest must not change.
+// --area: the program's screen is this part of the display (top-left unless placed); the rest
+//         must not change.
 // --focus-away: runs the command (a window that takes the focus and goes again) during the task.
 // --wine-desktop: the program runs inside Wine's virtual desktop, which covers the screen.
 // The program is started by the caller, who also checks its exit code. Exit code 1: the play
@@ -52,7 +53,7 @@ using namespace std::chrono_literals;
 // left of the board than on the right. Drawn from a fixed seed, so every run looks alike.
 bool humanPace = false;
 bool printToFile = false;
-std::optional<std::pair<int, int>> area;
+std::optional<Rect> area;
 std::string focusAway;
 
 std::chrono::milliseconds humanInterval(int column, int columns)
@@ -116,8 +117,8 @@ public:
             return shot.at(w / 2, h / 2) == lightYellow && shot.at(5, 16) == silver;
         });
         const Image shot = screen.settled();
-        if (screen.fullWidth > w)
-            otherOutput = screen.grab(otherOutputRect());
+        if (const auto beside = screen.beside())
+            otherOutput = screen.grab(*beside);
         expectArea(shot, {0, 33, w, h - 33}, lightYellow, "start screen below the panel");
         expectArea(shot, {0, 0, 5, 33}, silver, "left end of the control panel");
         expectArea(shot, {545, 0, 100, 33}, silver, "control panel right of the buttons");
@@ -127,13 +128,11 @@ public:
         return shot;
     }
 
-    // What lies beside the program's screen (another output) is as it was at the start, but for
-    // the edge where the parked pointer's picture reaches over.
-    Rect otherOutputRect() const { return {screen.width + 32, 0, screen.fullWidth - screen.width - 32, screen.height}; }
+    // What lies beside the program's screen (another output) is as it was at the start.
     void otherOutputUnchanged(const std::string &when)
     {
-        if (screen.fullWidth > screen.width)
-            expect(screen.grab(otherOutputRect()) == otherOutput, "the other output changed " + when);
+        if (const auto beside = screen.beside())
+            expect(screen.grab(*beside) == otherOutput, "the other output changed " + when);
     }
 
     // The Pictures and Numbers task buttons, ENDE and HILFE.
@@ -689,15 +688,15 @@ int main(int argc, char **argv)
                     shots = value;
                 else if (option == "--focus-away")
                     focusAway = value;
-                else if (int w = 0, h = 0; std::sscanf(value.c_str(), "%dx%d", &w, &h) == 2)
-                    area = {w, h};
+                else if (int w = 0, h = 0, x = 0, y = 0; std::sscanf(value.c_str(), "%dx%d+%d+%d", &w, &h, &x, &y) >= 2)
+                    area = Rect{x, y, w, h};
                 args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
                 break;
             }
     if (args.empty() || args.size() > 2 || (args.size() == 2 && args[1] != "numbers" && args[1] != "pictures")) {
         std::fprintf(stderr, "usage: tamri_play task|escape-start|escape-task|escape-finished|ende-finished|"
                              "start-screen|bad-input|alt-f4|panel-shown [numbers|pictures] [--shots FOLDER] [--human-pace] [--print]\n"
-                             "  [--pixels-only] [--area WxH] [--focus-away COMMAND]\n");
+                             "  [--pixels-only] [--area WxH[+X+Y]] [--focus-away COMMAND]\n");
         return 2;
     }
     const std::string name = args[0] + (args.size() == 2 ? " " + args[1] : "");

@@ -3,7 +3,8 @@
 # driven through that Xvfb with tamri_play, which sees only the pixels there. With one 1366 x 768
 # monitor, through XWayland as a GNOME session starts the program and natively as a user who
 # forces Wayland does, each with another window taking the focus during the task; then two
-# monitors, natively where no X server is at hand: everything must stay on the primary one.
+# monitors, natively where no X server is at hand, and through XWayland with the right output
+# primary: everything must stay on the primary one.
 # Usage: wayland_play.sh path/to/tamri path/to/tamri_play folder-for-screenshots
 set -uo pipefail
 tamri=$1
@@ -68,6 +69,7 @@ stop_compositor() {
   kill "$xvfb" 2>/dev/null
   wait "$xvfb" 2>/dev/null
   compositor= xvfb=
+  rm -f "$runtime"/.mutter-Xwaylandauth.*
 }
 
 # Whether the program's main window is an X window of mutter's XWayland.
@@ -122,6 +124,12 @@ start_compositor 2
 echo "=== mutter with two monitors on $host"
 play_task "two monitors, no X server: native" "$out/two_monitors" native --area 1366x768 -- \
   -u DISPLAY WAYLAND_DISPLAY=tamri-wayland
+# The primary output on the right, as X11 programs see it: a window put at (0, 0) would land on
+# the left one.
+DISPLAY=$xwayland xrandr --output XWAYLAND1 --primary || fail "xrandr could not make the right output primary"
+session=(XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=tamri-wayland DISPLAY="$xwayland")
+play_task "two monitors, the right one primary: through XWayland" "$out/two_monitors_xwayland" xwayland \
+  --area 1366x768+1366+0 -- "${session[@]}"
 stop_compositor
 
 echo "screenshots in $out; all runs took $((SECONDS - began)) s"
