@@ -10,6 +10,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QScreen>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QPainter>
@@ -38,6 +39,13 @@ Tdatenbetrachter::Tdatenbetrachter(QWidget *parent)
 {
     setWindowTitle(QStringLiteral("Datenbetrachter"));
     common::setBackground(this, QColor(silver));
+    // Where a panel or top bar reserves part of the screen (GNOME Shell's top bar), the window
+    // manager keeps it above a window that is merely screen-sized; full screen covers it, as the
+    // test itself does. Elsewhere the geometry alone, for a modal window that is full screen from
+    // the start is left unpainted where no window manager runs.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!common::screenSizeOverride && screen && screen->availableGeometry() != screen->geometry())
+        setWindowState(Qt::WindowFullScreen);
 
     Panel1 = new QWidget(this);
     common::setBackground(Panel1, Panel1->palette().color(QPalette::ToolTipBase));
