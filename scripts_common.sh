@@ -13,7 +13,7 @@ TAMRI_PACKAGES=(
 TAMRI_TEST_PACKAGES=(
   libx11-dev libxtst-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  g++-mingw-w64-x86-64-posix
+  g++-mingw-w64-x86-64-posix ninja-build nsis
   wine wine64
   xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick
   openbox tint2

@@ -32,7 +32,7 @@ Decimal toDecimal(double value)
             d.digits.push_back(*p);
     d.integerDigits = std::atoi(p + 1) + 1;
     if (d.digits.find_first_not_of('0') == std::string::npos) {
-        d.digits = "0";
+        d.digits.assign(1, '0');
         d.integerDigits = 1;
         d.negative = false;
     }
@@ -47,7 +47,7 @@ void roundDecimal(Decimal &d, int significant, int decimals)
         return;
     if (keep < 0) {
         d = Decimal{};
-        d.digits = "0";
+        d.digits.assign(1, '0');
         d.integerDigits = 1;
         return;
     }
@@ -65,7 +65,7 @@ void roundDecimal(Decimal &d, int significant, int decimals)
         }
     }
     if (d.digits.empty() || d.digits.find_first_not_of('0') == std::string::npos) {
-        d.digits = "0";
+        d.digits.assign(1, '0');
         d.integerDigits = 1;
         d.negative = false;
     }
@@ -80,7 +80,7 @@ QString render(const Decimal &d, int decimals, const QString &separator)
     for (int pos = 0; pos < std::max(d.integerDigits, 0); ++pos)
         integer.push_back(pos < static_cast<int>(d.digits.size()) ? d.digits[pos] : '0');
     if (integer.empty())
-        integer = "0";
+        integer.push_back('0');
     for (int pos = d.integerDigits; pos < static_cast<int>(d.digits.size()); ++pos)
         fraction.push_back(pos < 0 ? '0' : d.digits[pos]);
     if (decimals < 0) {

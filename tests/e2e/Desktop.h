@@ -86,6 +86,8 @@ public:
             fail("no Wine desktop window");
     }
 
+    bool inWine() const { return top != root; }
+
     Image grab(Rect r) const
     {
         XImage *shot = XGetImage(display, root, x0 + r.x, y0 + r.y, static_cast<unsigned>(r.w), static_cast<unsigned>(r.h),
@@ -192,6 +194,10 @@ public:
 
     bool hasFocus(Window w) const
     {
+        // Wine's desktop keeps the X focus itself and hands keys to its windows: there the
+        // window in front is the one that gets them.
+        if (inWine())
+            return stackingPosition(w) == static_cast<int>(children(top).size()) - 1;
         Window focus = None;
         int revert = 0;
         XGetInputFocus(display, &focus, &revert);

@@ -5,6 +5,7 @@
 #include "BoardLayout.h"
 #include "Image.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -13,15 +14,19 @@
 // The counter's text sits with its top-left corner at (15, 5), above every board.
 constexpr Rect counterBand{15, 5, 48, 20};
 
-// Column runs with ink: one per glyph (the font leaves a blank column between digits).
+// Column runs with ink: one per glyph (the font leaves a blank column between digits). Where
+// the face is smoothed (Wine's vector MS Sans Serif, unlike Windows' bitmap one), the faint
+// edge pixels between two digits are not ink.
 inline std::vector<Image> glyphs(const Image &band)
 {
     std::vector<Image> found;
     int start = -1;
     for (int x = 0; x <= band.width; ++x) {
         bool ink = false;
-        for (int y = 0; x < band.width && y < band.height && !ink; ++y)
-            ink = band.at(x, y) != white;
+        for (int y = 0; x < band.width && y < band.height && !ink; ++y) {
+            const Rgb p = band.at(x, y);
+            ink = p != white && std::min({p.r, p.g, p.b}) < 192;
+        }
         if (ink && start < 0)
             start = x;
         if (!ink && start >= 0) {

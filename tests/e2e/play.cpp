@@ -460,9 +460,21 @@ public:
         // A window manager may frame the window only after it is drawn: look again once it settled.
         std::this_thread::sleep_for(300ms);
         waitFor("the lateral preference picture after the window settled", findClient);
+        if (screen.inWine()) {
+            // Wine draws the frame into one X window. Its side and bottom borders stand for the
+            // resize borders Windows 10 and 11 keep invisible, and lie beyond the screen as there:
+            // the title bar begins at the top edge and the client area fills the rest.
+            const Rect frame = screen.geometry(*lateral);
+            expect(frame.y == 0 && frame.x <= 0 && frame.x + frame.w >= w && frame.y + frame.h >= h,
+                   "the window \"Durchschnittszeiten\" does not cover the screen from its top edge");
+            expect(client.x == 0 && client.w == w && client.y > 0 && client.y + client.h == h,
+                   "the client area of \"Durchschnittszeiten\" seen by its colours, " + std::to_string(client.w) + "x" +
+                       std::to_string(client.h) + " at (" + std::to_string(client.x) + "," + std::to_string(client.y) +
+                       "), is not the screen below the title bar");
+        }
         // Only the compositor knows where a native window's frame lies.
-        const Rect frame = lateral ? screen.frame(*lateral) : Rect{0, 0, w, h};
-        const Rect seen = lateral ? screen.geometry(*lateral) : client;
+        const Rect frame = lateral && !screen.inWine() ? screen.frame(*lateral) : Rect{0, 0, w, h};
+        const Rect seen = lateral && !screen.inWine() ? screen.geometry(*lateral) : client;
         expect(frame.x == 0 && frame.y == 0 && frame.w == w && frame.h == h,
                "the frame of the window \"Durchschnittszeiten\" lies at (" + std::to_string(frame.x) + "," +
                    std::to_string(frame.y) + ") " + std::to_string(frame.w) + "x" + std::to_string(frame.h) +
@@ -505,11 +517,14 @@ public:
     void keepResults(Rect chart)
     {
         const Image before = screen.grab(chart);
+        // A desktop may keep an earlier run's table on the clipboard (Wine's does).
+        const std::string earlier = command("xclip -selection clipboard -o 2>/dev/null");
         screen.click(437 + 100 / 2, 4 + 30 / 2);
         std::vector<std::string> lines;
         waitFor("the results table on the clipboard", [&] {
-            lines = split(command("xclip -selection clipboard -o 2>/dev/null"), '\n');
-            return !lines.empty() && lines[0].rfind("Proband  ", 0) == 0;
+            const std::string text = command("xclip -selection clipboard -o 2>/dev/null");
+            lines = split(text, '\n');
+            return text != earlier && !lines.empty() && lines[0].rfind("Proband  ", 0) == 0;
         });
         const std::size_t rows = board.rows, columns = board.columns;
         if (!expect(lines.size() == 1 + rows + 3, "the copied table has " + std::to_string(lines.size()) + " lines"))
@@ -534,6 +549,11 @@ public:
         expect(lines[rows + 2].rfind("AM\t", 0) == 0 && lines[rows + 3].rfind("St.Abw\t", 0) == 0,
                "the copied table ends without the mean and the deviation");
 
+        // Wine knows printers only through CUPS, which the test machine lacks.
+        if (screen.inWine()) {
+            std::printf("note: no print dialog under Wine, which has no printer here\n");
+            return;
+        }
         screen.click(331 + 100 / 2, 4 + 30 / 2);
         waitFor("the print dialog", [&] { return screen.window("Print").has_value(); });
         save(board.numbers ? "print_dialog" : "print_dialog_pictures", screen.grab());
