@@ -5,13 +5,8 @@
 # leaves no file, shortcut or registry entry of ours.
 # Usage: installer_check.sh windows-build-folder path/to/tamri_play folder-for-screenshots
 source "$(dirname "$0")/wine_desktop.sh"
-build=$1
-play=$2
-out=$3
-rm -rf "$out"
-mkdir -p "$out"
-setup=$(ls "$build"/packages/tamri-*-setup-x64.exe 2>/dev/null | head -n1)
-[ -f "$setup" ] || { echo "FAIL: no Windows installer in $build/packages: ./test.sh or ./package.sh windows makes it"; exit 1; }
+windows_package 'tamri-*-setup-x64.exe' installer
+setup=$package
 
 began=$SECONDS
 wine_desktop_start 1024x768

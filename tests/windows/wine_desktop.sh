@@ -1,8 +1,14 @@
-# Sourced by the Windows tests: Wine's virtual desktop with its taskbar on an Xvfb display of the
-# same size, in a throw-away prefix (and home), plus the taskbar probe. Sets $work (removed on
-# exit), DISPLAY, WINEPREFIX and HOME; defines wine_desktop_start, taskbar_state,
-# taskbar_strip_is_back and fail.
+# Sourced by the Windows tests, whose arguments are: windows-build-folder path/to/tamri_play
+# folder-for-screenshots. Wine's virtual desktop with its taskbar on an Xvfb display of the same
+# size, in a throw-away prefix (and home), plus the taskbar probe. Sets build, play, out (emptied),
+# $work (removed on exit), DISPLAY, WINEPREFIX and HOME; defines windows_package,
+# wine_desktop_start, taskbar_state, taskbar_strip_is_back and fail.
 set -uo pipefail
+build=$(realpath -m "$1")
+play=$2
+out=$3
+rm -rf "$out"
+mkdir -p "$out"
 for tool in x86_64-w64-mingw32-g++-posix wine wineserver Xvfb import compare; do
   command -v "$tool" >/dev/null || {
     echo "FAIL: $tool is missing; the Windows tests need the packages g++-mingw-w64-x86-64-posix, wine, wine64, xvfb and imagemagick"
@@ -16,7 +22,9 @@ desktop=
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
+probe_build=
 wine_desktop_cleanup() {
+  [ -n "$probe_build" ] && kill "$probe_build" 2>/dev/null
   WINEPREFIX="$work/prefix" timeout 10 wineserver -k 2>/dev/null
   WINEPREFIX="$work/prefix" timeout 10 wineserver -w 2>/dev/null
   [ -n "$desktop" ] && kill "$desktop" 2>/dev/null
@@ -31,6 +39,12 @@ export HOME=$work/home WINEPREFIX=$work/prefix WINEDEBUG=-all
 unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME QT_QPA_PLATFORM
 # No Mono or Gecko installer dialogs, no menu entries written for the Linux desktop.
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
+
+# Sets package to the Windows build's package that matches the pattern, or ends the check.
+windows_package() { # pattern what
+  package=$(ls "$build"/packages/$1 2>/dev/null | head -n1)
+  [ -f "$package" ] || { echo "FAIL: no Windows $2 in $build/packages: ./test.sh or ./package.sh windows makes it"; exit 1; }
+}
 
 # Compiled while the prefix is made.
 x86_64-w64-mingw32-g++-posix -std=c++20 -Wall -Wextra -O1 -static "$here/taskbar_probe.cpp" -o "$work/taskbar_probe.exe" &
@@ -75,6 +89,7 @@ EOF2
       || { echo "FAIL: /usr/share/wine/fonts/$face is missing (package fonts-wine)"; exit 1; }
   done
   wait "$probe_build" || { echo "FAIL: the taskbar probe did not build"; exit 1; }
+  probe_build=
   wine explorer "/desktop=shell,$size" >/dev/null 2>&1 &
   desktop=$!
   for _ in $(seq 100); do [ "$(taskbar_state)" = visible ] && break; sleep 0.2; done

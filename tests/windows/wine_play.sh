@@ -5,13 +5,8 @@
 # (from the Windows side and by its pixels), visible again after.
 # Usage: wine_play.sh windows-build-folder path/to/tamri_play folder-for-screenshots
 source "$(dirname "$0")/wine_desktop.sh"
-build=$1
-play=$2
-out=$3
-rm -rf "$out"
-mkdir -p "$out"
-zip=$(ls "$build"/packages/tamri-*-windows-x64.zip 2>/dev/null | head -n1)
-[ -f "$zip" ] || { echo "FAIL: no Windows ZIP folder in $build/packages: ./test.sh or ./package.sh windows makes it"; exit 1; }
+windows_package 'tamri-*-windows-x64.zip' "ZIP folder"
+zip=$package
 (cd "$work" && cmake -E tar xf "$zip") || { echo "FAIL: cannot unpack $zip"; exit 1; }
 exe=$(ls "$work"/tamri-*-windows-x64/tamri.exe)
 
