@@ -112,10 +112,11 @@ public:
     Image startScreen()
     {
         const int w = screen.width, h = screen.height;
+        // Wine loads a Qt program slowly on a busy machine.
         waitFor("the light yellow start screen", [&] {
             const Image shot = screen.grab();
             return shot.at(w / 2, h / 2) == lightYellow && shot.at(5, 16) == silver;
-        });
+        }, screen.inWine() ? 30s : 10s);
         const Image shot = screen.settled();
         if (const auto beside = screen.beside())
             otherOutput = screen.grab(*beside);
