@@ -46,6 +46,12 @@ tamri_build() {
 tamri_build_windows() {
   local deps
   deps=$(packaging/windows/build_deps.sh)
+  # A configuration made against another Qt keeps that Qt's paths in its cache.
+  if [ -f build-windows/CMakeCache.txt ] \
+    && [ "$(sed -n 's/^TAMRI_WINDOWS_DEPS:[A-Z]*=//p' build-windows/CMakeCache.txt)" != "$deps" ]; then
+    echo "Qt for Windows has changed: configuring build-windows anew"
+    rm -rf build-windows
+  fi
   cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$PWD/packaging/windows/mingw-w64-x86_64.cmake" -DTAMRI_WINDOWS_DEPS="$deps" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
