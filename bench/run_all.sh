@@ -13,7 +13,7 @@ unset QT_QPA_PLATFORM
 display=98
 while [ -e "/tmp/.X${display}-lock" ]; do display=$((display + 1)); done
 export DISPLAY=":${display}"
-Xvfb "$DISPLAY" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$DISPLAY" -screen 0 1920x1080x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true' EXIT
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done

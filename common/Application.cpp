@@ -13,8 +13,21 @@
 
 namespace common {
 
+// Left alone, Qt lays the program out on a smaller, logical screen wherever the desktop scales
+// (Windows' display scaling, a Wayland output's scale, QT_SCALE_FACTOR, QT_SCREEN_SCALE_FACTORS)
+// and resamples every picture. A test must look the same whatever the examiner's desktop is set
+// to, so the program works in the display's own pixels. On Windows the process stays per-monitor
+// DPI aware all the same (Qt declares that by itself), so Windows does not stretch it either.
+int &Application::inDevicePixels(int &argc)
+{
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    qunsetenv("QT_SCALE_FACTOR");
+    qunsetenv("QT_SCREEN_SCALE_FACTORS");
+    return argc;
+}
+
 Application::Application(int &argc, char **argv)
-    : QApplication(argc, argv)
+    : QApplication(inDevicePixels(argc), argv)
 {
 #ifndef _WIN32
     for (const char *file : {"tahoma.ttf", "tahomabd.ttf", "ms_sans_serif.ttf"})

@@ -16,6 +16,10 @@ class Application : public QApplication {
 public:
     Application(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
+
+private:
+    // Runs before Qt reads its settings: see the definition.
+    static int &inDevicePixels(int &argc);
 };
 
 // The executable's file name without directory and extension, every letter after the

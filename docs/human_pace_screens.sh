@@ -14,7 +14,7 @@ trap cleanup EXIT
 unset QT_QPA_PLATFORM
 # The print dialog offers $HOME/Tamri.pdf.
 export XDG_RUNTIME_DIR=$scratch HOME=$scratch LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$scratch/display" >/dev/null 2>&1 &
 xvfb=$!
 for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$scratch/display")"

@@ -112,7 +112,7 @@ void BoxAnswerer::poll()
     });
 }
 
-void startProgram(QSize screen)
+void startProgram(std::optional<QSize> screen)
 {
     delete TamriUnit::tamriForm;
     TamriUnit::resetState();

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -69,14 +70,15 @@ private:
 };
 
 // A fresh program state with the three windows created as the program entry creates them,
-// on a screen of the given size, with the fake desktop and a German locale.
-void startProgram(QSize screen);
+// on a screen of the given size (none: the desktop's primary screen as Qt reports it), with the
+// fake desktop and a German locale.
+void startProgram(std::optional<QSize> screen);
 
 class ProgramTest : public testing::Test {
 protected:
     void SetUp() override { start(QSize(1024, 768)); }
     void TearDown() override;
-    void start(QSize screen) { startProgram(screen); }
+    void start(std::optional<QSize> screen) { startProgram(screen); }
 
     TtamriForm &form() { return *TamriUnit::tamriForm; }
     platform::FakeOs &os() { return fakeOs(); }

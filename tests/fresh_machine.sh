@@ -131,7 +131,7 @@ on_screen() { # system display log what command...
   shift 4
   mkdir -p "$system/tmp/.X11-unix" "$build_system/tmp/.X11-unix"
   mount --bind "$build_system/tmp/.X11-unix" "$system/tmp/.X11-unix"
-  inside "$build_system" bash -c "Xvfb :$display -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 & sleep 1" || true
+  inside "$build_system" bash -c "Xvfb :$display -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 & sleep 1" || true
   rm -f "$build_system/tmp/program-ended"
   { inside "$system" env DISPLAY=":$display" XDG_RUNTIME_DIR=/tmp "$@" >"$output" 2>&1
     echo $? >"$build_system/tmp/program-ended"; } &

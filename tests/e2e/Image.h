@@ -87,6 +87,18 @@ inline bool uniform(const Image &image)
     return true;
 }
 
+inline Image fromQImage(const QImage &picture)
+{
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
+    Image image{rgb.width(), rgb.height(), {}};
+    image.pixels.reserve(static_cast<std::size_t>(rgb.width()) * rgb.height());
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto *row = reinterpret_cast<const Rgb *>(rgb.constScanLine(y));
+        image.pixels.insert(image.pixels.end(), row, row + rgb.width());
+    }
+    return image;
+}
+
 inline void savePng(const std::string &path, const Image &image)
 {
     static_assert(sizeof(Rgb) == 3, "the pixels are read as packed RGB888 rows");

@@ -25,6 +25,9 @@
 // The program is started by the caller, who also checks its exit code. Exit code 1: the play
 // went through but some checks failed; 2: the play broke off, the program is left as it is.
 
+// Qt before X11, whose Bool macro breaks Qt's headers.
+#include <QFile>
+
 #include "BoardLayout.h"
 #include "Desktop.h"
 #include "Digits.h"
@@ -123,6 +126,17 @@ public:
         expectArea(shot, {0, 33, w, h - 33}, lightYellow, "start screen below the panel");
         expectArea(shot, {0, 0, 5, 33}, silver, "left end of the control panel");
         expectArea(shot, {545, 0, 100, 33}, silver, "control panel right of the buttons");
+        // The blue title at the panel's right end, whole: its brackets, 19 px high, run from the
+        // panel's top edge; one pushed up beyond the screen's edge shows less of them.
+        int top = 33, bottom = -1;
+        for (int y = 0; y < 33; ++y)
+            for (int x = w - 250; x < w; ++x)
+                if (const Rgb p = shot.at(x, y); p.b > 128 && p.r < 128 && p.g < 128)
+                    top = std::min(top, y), bottom = std::max(bottom, y);
+        expect(bottom < 32 && bottom - top >= 16,
+               bottom < 0 ? std::string("no blue title at the panel's right end")
+                          : "the blue title's ink runs from y " + std::to_string(top) + " to " + std::to_string(bottom) +
+                                ", not whole inside the panel");
         for (const Rect &button : buttons())
             expect(!uniform(shot.crop(button)),
                    "no push button at (" + std::to_string(button.x) + "," + std::to_string(button.y) + ")");
@@ -245,7 +259,38 @@ public:
             expectPixel(board0, last.x + last.w, last.y + last.h - 1, white, "right of the last cell");
         }
         expectBottomRow(board0, white, "the board");
+        if (!board.numbers)
+            expectSheetTiles(board0);
         save(board.numbers ? "board_numbers" : "board_pictures", board0);
+    }
+
+    // Every picture cell but the centre shows one tile of the embedded stimulus sheet pixel for
+    // pixel: nothing resampled on the way to the screen.
+    void expectSheetTiles(const Image &shot) const
+    {
+        QFile file(QStringLiteral(TAMRI_STIMULUS_SHEET));
+        if (!file.open(QIODevice::ReadOnly))
+            fail("cannot read the stimulus sheet " TAMRI_STIMULUS_SHEET);
+        // The resource is a bare DIB; a BMP file adds only the 14-byte file header.
+        const QByteArray dib = file.readAll();
+        QByteArray bmp("BM");
+        for (const quint32 field : {quint32(14 + dib.size()), quint32(0), quint32(14 + 40)})
+            for (int byte = 0; byte < 4; ++byte)
+                bmp.append(static_cast<char>(field >> (8 * byte)));
+        const QImage sheet = QImage::fromData(bmp + dib, "BMP");
+        if (sheet.isNull())
+            fail("cannot decode the stimulus sheet " TAMRI_STIMULUS_SHEET);
+        std::vector<Image> tiles;
+        for (int r = 0; r < 5; ++r)
+            for (int c = 0; c < 7; ++c)
+                tiles.push_back(fromQImage(sheet.copy(15 + c * 103, 10 + r * 103, 103, 103)));
+        int unlike = 0;
+        for (int r = 0; r < board.rows; ++r)
+            for (int c = 0; c < board.columns; ++c)
+                if ((c != board.centreColumn() || r != board.centreRow()) &&
+                    std::find(tiles.begin(), tiles.end(), shot.crop(board.cell(c, r))) == tiles.end())
+                    ++unlike;
+        expect(unlike == 0, std::to_string(unlike) + " picture cells are unlike every tile of the stimulus sheet");
     }
 
     // The one cell other than the centre that shows the centre's picture.
@@ -373,6 +418,17 @@ public:
                  std::to_string(board.targets()));
         std::printf("%d targets found, %d ignored wrong clicks\n", hits, wrongClicks);
         checkCounters(bands, board);
+        if (screen.inWine()) {
+            // Windows' "MS Sans Serif" is a bitmap face: every pixel of the counter is ink or
+            // paper. A smoothed face there is a fallback.
+            int smoothed = 0;
+            for (const Image &band : bands)
+                smoothed += static_cast<int>(std::count_if(band.pixels.begin(), band.pixels.end(), [](Rgb p) {
+                    return p != white && p != Rgb{0, 0, 0};
+                }));
+            expect(smoothed == 0, "the counter is not in the bitmap face \"MS Sans Serif\": " + std::to_string(smoothed) +
+                                      " pixels are neither black nor white");
+        }
         otherOutputUnchanged("with the thanks box open");
         answerBox("tamri");
         return hits;
@@ -556,7 +612,9 @@ public:
             return;
         }
         screen.click(331 + 100 / 2, 4 + 30 / 2);
-        waitFor("the print dialog", [&] { return screen.window("Print").has_value(); });
+        // As an examiner does, the key is pressed once the dialog is in front with the keyboard:
+        // before that it would reach the results window.
+        boxOnTop("Print");
         save(board.numbers ? "print_dialog" : "print_dialog_pictures", screen.grab());
         screen.key(printToFile ? XK_Return : XK_Escape);
         waitFor("the print dialog to close", [&] { return !screen.window("Print"); });

@@ -40,7 +40,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 start_compositor() { # monitors
   local monitors=$1
   : >"$runtime/display"
-  Xvfb -displayfd 3 -screen 0 "$((1366 * monitors))x768x24" -nolisten tcp 3>"$runtime/display" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "$((1366 * monitors))x768x24" -nolisten tcp -noreset 3>"$runtime/display" >/dev/null 2>&1 &
   xvfb=$!
   for _ in $(seq 100); do [ -s "$runtime/display" ] && break; sleep 0.1; done
   [ -s "$runtime/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
