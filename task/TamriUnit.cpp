@@ -85,6 +85,16 @@ void TamriUnit::startProgram(platform::Os &os)
         tamriForm->showFullScreen();
 }
 
+int TamriUnit::runProgram()
+{
+    const int exitCode = QApplication::exec();
+    delete tamriForm;
+    tamriForm = nullptr;
+    // Every way out has shown the taskbar by now.
+    platform::disarmDesktopGuard();
+    return exitCode;
+}
+
 void TamriUnit::resetState()
 {
     taskColumns = taskRows = 0;

@@ -107,6 +107,9 @@ inline Tdatenbetrachter *datenbetrachter = nullptr;
 // fixed by a test). The tests and benchmarks start their programs through here too, so that
 // they run the program the entry runs.
 void startProgram(platform::Os &os);
+// Runs the message loop until the program ends, lets the main window go and returns the exit
+// code. The desktop guard is disarmed then: the Os object it calls on goes with the program entry.
+int runProgram();
 
 // Restores every value above (and the shared helpers' test settings) to program start.
 void resetState();

@@ -14,7 +14,5 @@ int main(int argc, char *argv[])
     common::Application application(argc, argv);
     const auto os = platform::createNativeOs();
     TamriUnit::startProgram(*os);
-    const int exitCode = application.exec();
-    delete TamriUnit::tamriForm;
-    return exitCode;
+    return TamriUnit::runProgram();
 }

@@ -4,6 +4,9 @@
 
 #include <gmock/gmock.h>
 
+#include <QPushButton>
+#include <QTimer>
+
 #include <csignal>
 #include <cstdlib>
 #include <stdexcept>
@@ -24,6 +27,16 @@ void startTheProgram()
 {
     testsupport::startProgram(QSize(1024, 768));
     testsupport::fakeOs().reportShowToStderr = true;
+}
+
+// Runs in the child too: the program to its end through "ENDE" as the entry runs it, then its
+// Os object gone, as when the entry returns.
+void endTheProgram()
+{
+    startTheProgram();
+    QTimer::singleShot(0, [] { TamriUnit::tamriForm->endeBBtn->click(); });
+    TamriUnit::runProgram();
+    platform::install(nullptr);
 }
 
 const std::string shown = "show " + std::to_string(platform::FakeOs::taskbarHandle);
@@ -63,6 +76,11 @@ TEST_F(DesktopGuard, ShownOnceWhenSeveralWaysOutComeTogether)
     // The terminate handler restores, then abort() raises SIGABRT: the taskbar is shown once.
     EXPECT_EXIT((armOnAFakeDesktop(), throwFromNoexcept()), testing::KilledBySignal(SIGABRT),
                 testing::Not(testing::ContainsRegex(shown + "(.|\n)*" + shown)));
+}
+
+TEST_F(DesktopGuard, ASignalAfterTheProgramsEndCallsNothingThatIsGone)
+{
+    EXPECT_EXIT((endTheProgram(), std::raise(SIGTERM)), testing::KilledBySignal(SIGTERM), "");
 }
 
 TEST_F(DesktopGuard, ADisarmedGuardLeavesTheDesktopAlone)
