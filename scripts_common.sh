@@ -6,7 +6,7 @@ TAMRI_PACKAGES=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-qpa-plugins
   libjpeg62-turbo-dev
-  fonts-wine
+  fonts-wine qt6-translations-l10n
 )
 
 # What the tests and benchmarks add (test.sh).

@@ -5,7 +5,10 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QScreen>
+#include <QTranslator>
 #include <QWidget>
 #include <QWindow>
 
@@ -34,6 +37,12 @@ Application::Application(int &argc, char **argv)
         QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/") + QLatin1String(file));
 #endif
     QFont::insertSubstitution(QStringLiteral("MS Shell Dlg 2"), QStringLiteral("Tahoma"));
+    // Qt's own dialogs (the print dialog on Linux; Windows has its own) in the system's language,
+    // where Qt's translations are installed.
+    auto *translator = new QTranslator(this);
+    if (translator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(translator);
     setFont(tahoma(11));
 }
 

@@ -110,6 +110,11 @@ TEST(ApplicationTitle, FileNameWithoutDirectoryAndExtensionLowerCasedAfterTheFir
     EXPECT_EQ(titleFromExecutable("/usr/bin/tamri"), "tamri");
 }
 
+TEST(Application, QtsOwnDialogsSpeakTheSystemsLanguage)
+{
+    EXPECT_EQ(QCoreApplication::translate("QPrintDialog", "Print"), "Drucken");
+}
+
 TEST(ForegroundRequest, DetachesOnEveryPath)
 {
     platform::FakeOs os;
