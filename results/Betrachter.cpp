@@ -3,6 +3,7 @@
 #include "common/Application.h"
 #include "common/Drawing.h"
 #include "common/Formats.h"
+#include "common/MessageBoxes.h"
 #include "common/Rounding.h"
 #include "results/LatPraef.h"
 #include "results/LineChart.h"
@@ -236,7 +237,19 @@ void Tdatenbetrachter::printResults(QPrinter &printer)
 {
     using namespace LatPraef;
     printer.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
-    QPainter painter(&printer);
+    // A printer that takes no page (gone, or a file that cannot be written) must not pass for
+    // kept results: the examiner is told, and the results stay on the screen to print again.
+    const auto failed = [&printer] {
+        const QString target = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+        common::showErrorBox(QStringLiteral("Die Ergebnisse wurden nicht gedruckt (%1).\r"
+                                            "Sie bleiben auf dem Bildschirm: bitte den Drucker prüfen und noch einmal drucken")
+                                 .arg(target));
+    };
+    QPainter painter;
+    if (!printer.isValid() || !painter.begin(&printer)) {
+        failed();
+        return;
+    }
     // Laid out in pixels of a 96 dpi screen, the unit all the program's fonts are given in.
     const double scale = printer.resolution() / 96.0;
     painter.scale(scale, scale);
@@ -295,4 +308,6 @@ void Tdatenbetrachter::printResults(QPrinter &printer)
     painter.setFont(common::tahoma(14));
     painter.drawText(QRect(left, lower.bottom() - 30, lower.right() - left, 24), Qt::AlignLeft | Qt::AlignVCenter,
                      QStringLiteral("Name / Kennung: ________________"));
+    if (!painter.end())
+        failed();
 }

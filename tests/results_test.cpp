@@ -639,6 +639,28 @@ TEST_F(KeptResults, PrintedPageHoldsTheTitleEveryTimeTheAveragesAndBothPictures)
     EXPECT_EQ(viewer().grab().toImage(), chartBefore);
 }
 
+TEST_F(KeptResults, APrintThatFailsSaysSoAndLeavesTheResultsOnTheScreen)
+{
+    const QImage chartBefore = viewer().grab().toImage();
+    QTemporaryDir folder;
+    const QString unwritable = folder.filePath("no such folder/results.pdf");
+    const std::size_t boxesBefore = boxes.seen.size();
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(unwritable);
+        viewer().printResults(printer);
+    }
+    ASSERT_EQ(boxes.seen.size(), boxesBefore + 1);
+    EXPECT_EQ(boxes.seen.back().icon, common::OkBox::Critical);
+    EXPECT_TRUE(boxes.seen.back().text.startsWith("Die Ergebnisse wurden nicht gedruckt (" + unwritable + ")."))
+        << boxes.seen.back().text.toStdString();
+    EXPECT_FALSE(QFile::exists(unwritable));
+    EXPECT_TRUE(viewer().isVisible());
+    EXPECT_TRUE(viewer().lpButton->isEnabled());
+    EXPECT_EQ(viewer().grab().toImage(), chartBefore);
+}
+
 TEST_F(KeptResults, CopiedTableParsesIntoTheTimesAndAveragesAndCancelledPrintChangesNothing)
 {
     const QImage chartBefore = viewer().grab().toImage();
