@@ -258,7 +258,7 @@ void Tdatenbetrachter::printResults(QPrinter &printer)
 
     // The chart with its title across the top half.
     const int chartHeight = page.height() * 9 / 20;
-    Chart1->render(painter, QRect(page.left(), page.top(), page.width(), chartHeight));
+    Chart1->paintChart(painter, QRect(page.left(), page.top(), page.width(), chartHeight));
 
     // The lateral preference picture at the bottom left, whole.
     const QRect lower(page.left(), page.top() + chartHeight + 12, page.width(), page.height() - chartHeight - 12);

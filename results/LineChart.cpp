@@ -13,6 +13,7 @@ constexpr int padding = 8;
 constexpr int tickLength = 4;
 constexpr int minimumTickSpacing = 40;   // pixels between two labelled ticks, at the least
 constexpr int markerReach = 2;           // pixels from the point to each side of its triangle
+constexpr double finestTimeStep = 0.1;   // times are whole tenths of a second
 const QColor gridColour(220, 220, 220);
 const QColor axisColour(128, 128, 128);
 
@@ -40,7 +41,14 @@ double ceilTo(double value, double step)
     return std::ceil(value / step - 1e-9) * step;
 }
 
-QList<double> ticks(const LineChart::Axis &axis)
+struct Axis {
+    double min = 0;
+    double max = 1;
+    double step = 1;
+    int decimals = 0;
+};
+
+QList<double> ticks(const Axis &axis)
 {
     QList<double> values;
     for (double k = std::ceil(axis.min / axis.step - 1e-9); k * axis.step <= axis.max + axis.step * 1e-9; ++k)
@@ -63,8 +71,8 @@ QFont labelFont(QFont axisTitleFont)
 
 struct Layout {
     QRect plot;
-    LineChart::Axis x;
-    LineChart::Axis y;
+    Axis x;
+    Axis y;
 };
 
 } // namespace
@@ -165,8 +173,8 @@ Layout layOut(const QRect &inner, const QFont &titleFont, const QFont &axisFont,
         lowest = std::max(0.0, lowest - 1);
         highest += 1;
     }
-    LineChart::Axis &y = layout.y;
-    y.step = roundStep((highest - lowest) * minimumTickSpacing / std::max(1, bottom - top));
+    Axis &y = layout.y;
+    y.step = std::max(finestTimeStep, roundStep((highest - lowest) * minimumTickSpacing / std::max(1, bottom - top)));
     y.min = floorTo(lowest, y.step);
     y.max = ceilTo(highest, y.step);
     y.decimals = std::max(0, static_cast<int>(-std::floor(std::log10(y.step) + 1e-9)));
@@ -178,7 +186,7 @@ Layout layOut(const QRect &inner, const QFont &titleFont, const QFont &axisFont,
     const int right = inner.right() - padding - labelMetrics.horizontalAdvance(QStringLiteral("00")) / 2;
     layout.plot = QRect(QPoint(left, top), QPoint(std::max(left + 1, right), std::max(top + 1, bottom)));
 
-    LineChart::Axis &x = layout.x;
+    Axis &x = layout.x;
     x.min = minimumX;
     x.max = std::max(lastX, minimumX + 1);
     x.step = std::max(1.0, roundStep((x.max - x.min) * minimumTickSpacing / std::max(1, layout.plot.width())));
@@ -209,27 +217,7 @@ QPoint toPixel(const Layout &layout, double x, double y)
 
 } // namespace
 
-LineChart::Axis LineChart::axisX() const
-{
-    return layOut(rect().marginsRemoved(marginsValue), titleFontValue, axisFont, minimumX, line.points()).x;
-}
-
-LineChart::Axis LineChart::axisY() const
-{
-    return layOut(rect().marginsRemoved(marginsValue), titleFontValue, axisFont, minimumX, line.points()).y;
-}
-
-QRect LineChart::plotArea(const QRect &area) const
-{
-    return layOut(area.marginsRemoved(marginsValue), titleFontValue, axisFont, minimumX, line.points()).plot;
-}
-
-QPoint LineChart::mapToPosition(double x, double y, const QRect &area) const
-{
-    return toPixel(layOut(area.marginsRemoved(marginsValue), titleFontValue, axisFont, minimumX, line.points()), x, y);
-}
-
-void LineChart::render(QPainter &painter, const QRect &inner) const
+void LineChart::paintChart(QPainter &painter, const QRect &inner) const
 {
     const Layout layout = layOut(inner, titleFontValue, axisFont, minimumX, line.points());
     const QRect &plot = layout.plot;
@@ -299,5 +287,5 @@ void LineChart::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
-    render(painter, rect().marginsRemoved(marginsValue));
+    paintChart(painter, rect().marginsRemoved(marginsValue));
 }

@@ -40,13 +40,6 @@ class LineChart : public QWidget {
     Q_OBJECT
 
 public:
-    struct Axis {
-        double min = 0;
-        double max = 1;
-        double step = 1;
-        int decimals = 0;
-    };
-
     explicit LineChart(QWidget *parent = nullptr);
 
     LineSeries *series() { return &line; }
@@ -70,17 +63,9 @@ public:
     void setMargins(const QMargins &margins);
     QMargins margins() const { return marginsValue; }
 
-    // The axes as drawn, and where a value lands inside `area` (the widget by default).
-    Axis axisX() const;
-    Axis axisY() const;
-    QRect plotArea() const { return plotArea(rect()); }
-    QRect plotArea(const QRect &area) const;
-    QPoint mapToPosition(double x, double y) const { return mapToPosition(x, y, rect()); }
-    QPoint mapToPosition(double x, double y, const QRect &area) const;
-
     // Draws the whole chart into `inner`, without the margins: the widget does it inside its
     // margins, the print page wherever the page puts it.
-    void render(QPainter &painter, const QRect &inner) const;
+    void paintChart(QPainter &painter, const QRect &inner) const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

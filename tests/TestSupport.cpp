@@ -5,8 +5,11 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QLocale>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QTest>
+
+#include <climits>
 
 namespace testsupport {
 
@@ -169,6 +172,51 @@ testing::AssertionResult showsText(const QImage &picture, QPoint topLeft, const 
     return testing::AssertionFailure() << "\"" << text.toStdString() << "\" is not what is drawn at (" << topLeft.x()
                                        << ", " << topLeft.y() << "): " << differing << " of " << expected.width() * expected.height()
                                        << " pixels differ";
+}
+
+namespace {
+
+struct RecordingEngine : QPaintEngine {
+    explicit RecordingEngine(std::vector<TextRecorder::Text> &texts) : texts(texts) {}
+    bool begin(QPaintDevice *) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState &) override {}
+    void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override {}
+    void drawPolygon(const QPointF *, int, PolygonDrawMode) override {}
+    void drawTextItem(const QPointF &at, const QTextItem &item) override
+    {
+        texts.push_back({item.text(), painter()->transform().map(at), item.font()});
+    }
+    Type type() const override { return User; }
+    std::vector<TextRecorder::Text> &texts;
+};
+
+} // namespace
+
+TextRecorder::TextRecorder(QSize size)
+    : size(size), engine(std::make_unique<RecordingEngine>(texts))
+{
+}
+
+QPaintEngine *TextRecorder::paintEngine() const
+{
+    return engine.get();
+}
+
+int TextRecorder::metric(PaintDeviceMetric metric) const
+{
+    switch (metric) {
+    case PdmWidth: return size.width();
+    case PdmHeight: return size.height();
+    case PdmWidthMM: return size.width() * 254 / 960;
+    case PdmHeightMM: return size.height() * 254 / 960;
+    case PdmNumColors: return INT_MAX;
+    case PdmDepth: return 32;
+    case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return 96;
+    case PdmDevicePixelRatio: return 1;
+    case PdmDevicePixelRatioScaled: return static_cast<int>(devicePixelRatioFScale());
+    default: return QPaintDevice::metric(metric);
+    }
 }
 
 } // namespace testsupport

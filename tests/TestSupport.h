@@ -5,6 +5,9 @@
 #include "task/TamriUnit.h"
 
 #include <QElapsedTimer>
+#include <QFont>
+#include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPoint>
 #include <QPointer>
 #include <QSize>
@@ -13,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 #include <vector>
@@ -96,5 +100,27 @@ TTeil *targetCell();
 // `pen` on an opaque `brush`, pixel for pixel; tells "07" from "06".
 testing::AssertionResult showsText(const QImage &picture, QPoint topLeft, const QString &text, const QFont &font,
                                    const QColor &pen, const QColor &brush);
+
+// A paint device that draws nothing and notes each text painted on it, where (the baseline's
+// left end) and in which font, so that a test sees what a paint asks for even where two fonts
+// render alike.
+class TextRecorder : public QPaintDevice {
+public:
+    struct Text {
+        QString text;
+        QPointF at;
+        QFont font;
+    };
+    explicit TextRecorder(QSize size);
+    QPaintEngine *paintEngine() const override;
+    std::vector<Text> texts;
+
+protected:
+    int metric(PaintDeviceMetric metric) const override;
+
+private:
+    QSize size;
+    std::unique_ptr<QPaintEngine> engine;
+};
 
 } // namespace testsupport

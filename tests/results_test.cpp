@@ -41,6 +41,58 @@ constexpr QRgb boxGrey = 0xe1e1e1;
 constexpr QRgb lightGrey = 0xeeeeee;
 constexpr QRgb headerBlue = 0x0000ff;
 
+// The chart as a reader sees it: the triangles from left to right (their centres), and the
+// labelled ticks of both axes with the value each stands for and where its tick lies.
+struct ChartReading {
+    struct Tick {
+        double value;
+        double at;   // x of a horizontal tick, y of a vertical one
+    };
+    std::vector<QPoint> markers;
+    std::vector<Tick> vertical, horizontal;
+
+    // The horizontal value at a pixel column, from the outermost ticks.
+    double xAt(double column) const
+    {
+        const Tick &a = horizontal.front(), &b = horizontal.back();
+        return a.value + (column - a.at) * (b.value - a.value) / (b.at - a.at);
+    }
+};
+
+ChartReading readChart(LineChart &chart)
+{
+    ChartReading reading;
+    const QImage shot = chart.grab().toImage();
+    const auto red = [&](int x, int y) { return shot.rect().contains(x, y) && pixel(shot, x, y) == 0xff0000; };
+    // A marker's apex: red with nothing red above, then its rows widen to five pixels.
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (red(x, y) && !red(x, y - 1) && red(x - 1, y + 1) && red(x + 1, y + 1) && red(x - 2, y + 4) &&
+                red(x + 2, y + 4))
+                reading.markers.emplace_back(x, y + 2);
+    std::sort(reading.markers.begin(), reading.markers.end(), [](QPoint a, QPoint b) { return a.x() < b.x(); });
+
+    // Tick labels are the plain texts; the horizontal ones stand lowest.
+    TextRecorder painted(chart.size());
+    chart.render(&painted);
+    double lowest = -1;
+    for (const TextRecorder::Text &text : painted.texts)
+        if (!text.font.bold() && text.text != chart.title())
+            lowest = std::max(lowest, text.at.y());
+    for (const TextRecorder::Text &text : painted.texts) {
+        bool number = false;
+        const double value = QLocale().toDouble(text.text, &number);
+        if (text.font.bold() || !number)
+            continue;
+        const QFontMetricsF metrics(text.font);
+        if (text.at.y() == lowest)
+            reading.horizontal.push_back({value, text.at.x() + metrics.horizontalAdvance(text.text) / 2});
+        else
+            reading.vertical.push_back({value, text.at.y() - (metrics.ascent() - metrics.descent()) / 2});
+    }
+    return reading;
+}
+
 // A grid of cells without a window, as a finished task leaves it.
 class Grid {
 public:
@@ -371,20 +423,29 @@ TEST_P(ChartSeries, OnePointPerPositionInReadingOrderWithoutTheCentre)
     EXPECT_EQ(points[centre].x, centre + 1);        // the cell right after it
     EXPECT_EQ(points[centre].y, cellAt((centre + 1) % gridColumns, (centre + 1) / gridColumns)->searchTime);
 
-    // The horizontal axis runs from 1 to the last position, the vertical one from round values
-    // just around the times (0.3 s to 2.1 s), both ticked at 1, 2 or 5 times a power of ten.
-    const LineChart::Axis x = viewer().Chart1->axisX();
-    EXPECT_EQ(x.min, 1);
-    EXPECT_EQ(x.max, numbers ? 62 : 34);
-    const LineChart::Axis y = viewer().Chart1->axisY();
-    const double mantissa = y.step / std::pow(10.0, std::floor(std::log10(y.step) + 1e-9));
+    // A triangle at every point; the horizontal axis runs from 1 at the first to the last
+    // position at the last, the vertical one between round values just around the times (0.3 s
+    // to 2.1 s), ticked evenly at 1, 2 or 5 times a power of ten.
+    const ChartReading chart = readChart(*viewer().Chart1);
+    ASSERT_EQ(chart.markers.size(), points.size());
+    ASSERT_GE(chart.horizontal.size(), 2u);
+    EXPECT_NEAR(chart.xAt(chart.markers.front().x()), 1, 0.5);
+    EXPECT_NEAR(chart.xAt(chart.markers.back().x()), numbers ? 62 : 34, 0.5);
+    ASSERT_GE(chart.vertical.size(), 2u);
+    const double step = chart.vertical[1].value - chart.vertical[0].value;
+    for (std::size_t i = 1; i < chart.vertical.size(); ++i) {
+        EXPECT_NEAR(chart.vertical[i].value - chart.vertical[i - 1].value, step, 1e-9);
+        EXPECT_LT(chart.vertical[i].at, chart.vertical[i - 1].at);   // upwards
+    }
+    const double mantissa = step / std::pow(10.0, std::floor(std::log10(step) + 1e-9));
     EXPECT_TRUE(std::abs(mantissa - 1) < 1e-9 || std::abs(mantissa - 2) < 1e-9 || std::abs(mantissa - 5) < 1e-9)
-        << y.step;
-    EXPECT_LE(y.min, 0.3 + 1e-9);
-    EXPECT_GT(y.min, 0.3 - y.step);
-    EXPECT_GE(y.max, 2.1 - 1e-9);
-    EXPECT_LT(y.max, 2.1 + y.step);
-    EXPECT_NEAR(std::remainder(y.min, y.step), 0, 1e-9);
+        << step;
+    const double low = chart.vertical.front().value, high = chart.vertical.back().value;
+    EXPECT_LE(low, 0.3 + 1e-9);
+    EXPECT_GT(low, 0.3 - step);
+    EXPECT_GE(high, 2.1 - 1e-9);
+    EXPECT_LT(high, 2.1 + step);
+    EXPECT_NEAR(std::remainder(low, step), 0, 1e-9);
     EXPECT_TRUE(viewer().Chart1->title().contains(numbers ? ": Zahlen suchen,  AM/St.Abw :"
                                                           : ": Bilder suchen,  AM/St.Abw :"));
 }
@@ -396,14 +457,34 @@ TEST_F(ResultsWindows, EqualTimesStillGiveTheChartAVerticalRange)
     playTask(false);
     setAllTimes(1.5);
     showViewer();
-    const LineChart::Axis y = viewer().Chart1->axisY();
-    EXPECT_LT(y.min, 1.5);
-    EXPECT_GT(y.max, 1.5);
-    const QRect plot = viewer().Chart1->plotArea();
-    for (const LineSeries::Point &point : points())
-        EXPECT_TRUE(plot.contains(viewer().Chart1->mapToPosition(point.x, point.y))) << point.x;
+    const ChartReading chart = readChart(*viewer().Chart1);
+    ASSERT_EQ(chart.markers.size(), 34u);
+    for (const QPoint marker : chart.markers)
+        EXPECT_EQ(marker.y(), chart.markers.front().y());
+    ASSERT_GE(chart.vertical.size(), 2u);
+    EXPECT_LT(chart.vertical.front().value, 1.5);
+    EXPECT_GT(chart.vertical.back().value, 1.5);
+    EXPECT_LT(chart.markers.front().y(), chart.vertical.front().at);
+    EXPECT_GT(chart.markers.front().y(), chart.vertical.back().at);
     EXPECT_EQ(LatPraef::timeDeviation, 0.0);
     EXPECT_TRUE(viewer().Chart1->title().endsWith("AM/St.Abw :1,5/0"));
+}
+
+// Times are whole tenths: no tick between two of them, however close the times lie.
+TEST_F(ResultsWindows, VerticalTicksAreWholeTenthsAtTheFinest)
+{
+    playTask(true);
+    for (const auto &[times, expected] : {std::pair{std::pair{0.7, 0.8}, std::vector<double>{0.7, 0.8}},
+                                          {{0.0, 0.0}, {0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 1.0}}}) {
+        setAllTimes(times.first);
+        cellAt(0, 0)->searchTime = times.second;
+        showViewer();
+        std::vector<double> values;
+        for (const ChartReading::Tick &tick : readChart(*viewer().Chart1).vertical)
+            values.push_back(tick.value);
+        EXPECT_EQ(values, expected) << "times " << times.first << " to " << times.second;
+        viewer().hide();
+    }
 }
 
 TEST_F(ResultsWindows, TitleAndPanelShowTheStatisticsOfTheDay)
@@ -419,19 +500,22 @@ TEST_F(ResultsWindows, TitleAndPanelShowTheStatisticsOfTheDay)
     EXPECT_EQ(viewer().Chart1->title(), title);
 
     // On screen: one line of ink above the plot, as wide as the text with every double blank.
+    // The title is the first run of rows with ink from the top; the plot runs from the first
+    // point's triangle to the last one's.
     const QImage shot = viewer().Chart1->grab().toImage();
-    const int plotTop = viewer().Chart1->plotArea().top();
-    int left = shot.width(), right = -1, top = shot.height(), bottom = -1;
-    for (int y = 0; y < plotTop - 10; ++y)
+    int left = shot.width(), right = -1, top = -1, bottom = -1;
+    for (int y = 0; y < shot.height() && (bottom < 0 || bottom == y - 1); ++y)
         for (int x = 0; x < shot.width(); ++x)
             if (qGray(shot.pixel(x, y)) < 128) {
                 left = std::min(left, x), right = std::max(right, x);
-                top = std::min(top, y), bottom = std::max(bottom, y);
+                top = top < 0 ? y : top, bottom = y;
             }
     const QFontMetrics metrics(common::tahoma(21));
     EXPECT_NEAR(right - left + 1, metrics.boundingRect(title).width(), 4);
     EXPECT_LE(bottom - top + 1, metrics.height());
-    EXPECT_NEAR((left + right) / 2, viewer().Chart1->plotArea().center().x(), 3);
+    const ChartReading chart = readChart(*viewer().Chart1);
+    ASSERT_FALSE(chart.markers.empty());
+    EXPECT_NEAR((left + right) / 2, (chart.markers.front().x() + chart.markers.back().x()) / 2, 3);
 
     common::todayOverride = QDate(2027, 1, 2);
     activate(&viewer());
@@ -476,7 +560,9 @@ TEST_P(ChartGeometry, FullScreenWithTheChartBelowThePanel)
 
     const LineChart *chart = viewer().Chart1;
     EXPECT_EQ(chart->margins(), QMargins(0, 0, GetParam().rightMargin, 0));
-    EXPECT_LT(chart->plotArea().right(), chart->width() - GetParam().rightMargin);
+    const std::vector<QPoint> markers = readChart(*viewer().Chart1).markers;
+    ASSERT_EQ(markers.size(), 34u);
+    EXPECT_LT(markers.back().x() + 2, chart->width() - GetParam().rightMargin);
     EXPECT_EQ(QFontInfo(chart->titleFont()).family(), "Tahoma");
     EXPECT_EQ(chart->titleFont().pixelSize(), 21);
     EXPECT_EQ(chart->titleColour(), QColor(Qt::black));
@@ -515,7 +601,9 @@ TEST_F(ResultsWindows, SecondPointIsRedAtEveryActivation)
 
     // Red outlines everywhere (apex and both base corners); inside, the point's own colour.
     const QImage shot = viewer().Chart1->grab().toImage();
-    const auto at = [&](int i) { return viewer().Chart1->mapToPosition(points[i].x, points[i].y); };
+    const std::vector<QPoint> markers = readChart(*viewer().Chart1).markers;
+    ASSERT_EQ(markers.size(), static_cast<std::size_t>(points.size()));
+    const auto at = [&](int i) { return markers[static_cast<std::size_t>(i)]; };
     for (int i : {1, 2, 10, 20}) {
         const QPoint p = at(i);
         for (QPoint corner : {QPoint(0, -2), QPoint(-2, 2), QPoint(2, 2)})

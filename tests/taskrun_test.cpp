@@ -5,7 +5,6 @@
 #include "tests/TestSupport.h"
 
 #include <QApplication>
-#include <QPaintEngine>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -71,55 +70,6 @@ double tenthsBetween(std::uint32_t from, std::uint32_t to)
 {
     return std::nearbyint(static_cast<std::uint32_t>(to - from) / 100.0) / 10.0;
 }
-
-// A paint device that draws nothing and notes each text painted on it with its font, so
-// that a test sees the font a repaint asks for even where two sizes render alike.
-class TextRecorder : public QPaintDevice {
-public:
-    explicit TextRecorder(QSize size)
-        : size(size)
-    {
-    }
-
-    // Text and pixel size of each drawn text, in painting order.
-    std::vector<std::pair<std::string, int>> texts() const { return engine.texts; }
-    QPaintEngine *paintEngine() const override { return &engine; }
-
-protected:
-    int metric(PaintDeviceMetric metric) const override
-    {
-        switch (metric) {
-        case PdmWidth: return size.width();
-        case PdmHeight: return size.height();
-        case PdmWidthMM: return size.width() * 254 / 960;
-        case PdmHeightMM: return size.height() * 254 / 960;
-        case PdmNumColors: return INT_MAX;
-        case PdmDepth: return 32;
-        case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return 96;
-        case PdmDevicePixelRatio: return 1;
-        case PdmDevicePixelRatioScaled: return static_cast<int>(devicePixelRatioFScale());
-        default: return QPaintDevice::metric(metric);
-        }
-    }
-
-private:
-    struct Engine : QPaintEngine {
-        bool begin(QPaintDevice *) override { return true; }
-        bool end() override { return true; }
-        void updateState(const QPaintEngineState &) override {}
-        void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override {}
-        void drawPolygon(const QPointF *, int, PolygonDrawMode) override {}
-        void drawTextItem(const QPointF &, const QTextItem &item) override
-        {
-            EXPECT_EQ(item.font().family(), "MS Sans Serif") << item.text().toStdString();
-            texts.emplace_back(item.text().toStdString(), item.font().pixelSize());
-        }
-        Type type() const override { return User; }
-        std::vector<std::pair<std::string, int>> texts;
-    };
-    QSize size;
-    mutable Engine engine;
-};
 
 } // namespace
 
@@ -402,15 +352,20 @@ TEST_F(TaskRun, TargetFrameLiesTwentyPixelsOutsideTheNumbersCentre)
     // Until the first hit any repaint draws the "0" as it was first drawn, in the window's
     // own 11 px font; the later counters in 10 pt.
     using Texts = std::vector<std::pair<std::string, int>>;
-    for (int repaint = 0; repaint < 2; ++repaint) {
+    const auto paintedTexts = [this] {
         TextRecorder painted(form().size());
         form().render(&painted);
-        EXPECT_EQ(painted.texts(), (Texts{{"0", 11}})) << "repaint " << repaint;
-    }
+        Texts texts;
+        for (const TextRecorder::Text &text : painted.texts) {
+            EXPECT_EQ(text.font.family(), "MS Sans Serif") << text.text.toStdString();
+            texts.emplace_back(text.text.toStdString(), text.font.pixelSize());
+        }
+        return texts;
+    };
+    for (int repaint = 0; repaint < 2; ++repaint)
+        EXPECT_EQ(paintedTexts(), (Texts{{"0", 11}})) << "repaint " << repaint;
     click(targetCell());
-    TextRecorder painted(form().size());
-    form().render(&painted);
-    EXPECT_EQ(painted.texts(), (Texts{{"1", 13}}));
+    EXPECT_EQ(paintedTexts(), (Texts{{"1", 13}}));
 }
 
 TEST_F(TaskRun, TargetFrameOverlapsThePicturesCentreCell)

@@ -51,10 +51,11 @@ x86_64-w64-mingw32-g++-posix -std=c++20 -Wall -Wextra -O1 -static "$here/taskbar
 probe_build=$!
 
 # Starts Xvfb and Wine's desktop "shell" at this size (WxH) with its taskbar, and waits until the
-# taskbar is up: every program of the prefix then opens inside that desktop.
+# taskbar is up: every program of the prefix then opens inside that desktop. The display's DPI
+# (LogPixels: 96 is 100 % display scaling, 120 is 125 %, 144 is 150 %, 192 is 200 %) defaults to 96.
 wine_desktop_start() {
-  local size=$1
-  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+  local size=$1 dpi=${2:-96}
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
   xvfb=$!
   for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
   [ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
@@ -72,31 +73,45 @@ REGEDIT4
 [HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]
 "shell"="$size"
 
+[HKEY_CURRENT_USER\\Control Panel\\Desktop]
+"LogPixels"=dword:$(printf %08x "$dpi")
+
 [HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts]
 "Tahoma (TrueType)"="tahoma.ttf"
 "Tahoma Bold (TrueType)"="tahomabd.ttf"
-"MS Sans Serif"="ms_sans_serif.ttf"
+"MS Sans Serif 8,10,12,14,18,24"="sserife.fon"
 EOF2
   local began=$SECONDS
   (cd "$work" && timeout 60 wine reg import settings.reg) >"$work/setup.log" 2>&1 \
     || { cat "$work/setup.log"; echo "FAIL: Wine could not set up a prefix"; exit 1; }
   # The faces Windows brings and the program names: Wine's own Tahoma and MS Sans Serif
-  # (fonts-wine), installed as on Windows. Debian's wine 8.0 does not find them by itself: it
-  # looks for them in /usr/share/fonts/, not in /usr/share/wine/fonts/, so every face the program
-  # names would fall back to a Linux face.
-  for face in tahoma.ttf tahomabd.ttf ms_sans_serif.ttf; do
+  # (fonts-wine), installed as on Windows, where MS Sans Serif is the bitmap face sserife.fon.
+  # Debian's wine 8.0 does not find them by itself: it looks for them in /usr/share/fonts/, not in
+  # /usr/share/wine/fonts/, so every face the program names would fall back to a Linux face.
+  for face in tahoma.ttf tahomabd.ttf sserife.fon; do
     cp "/usr/share/wine/fonts/$face" "$WINEPREFIX/drive_c/windows/Fonts/" \
       || { echo "FAIL: /usr/share/wine/fonts/$face is missing (package fonts-wine)"; exit 1; }
   done
-  wait "$probe_build" || { echo "FAIL: the taskbar probe did not build"; exit 1; }
-  probe_build=
+  if [ -n "$probe_build" ]; then
+    wait "$probe_build" || { echo "FAIL: the taskbar probe did not build"; exit 1; }
+    probe_build=
+  fi
   wine explorer "/desktop=shell,$size" >/dev/null 2>&1 &
   desktop=$!
   for _ in $(seq 100); do [ "$(taskbar_state)" = visible ] && break; sleep 0.2; done
   [ "$(taskbar_state)" = visible ] || { echo "FAIL: Wine's desktop showed no taskbar within 20 s"; exit 1; }
   sleep 1 # the taskbar's first paint
-  echo "Wine's desktop $size with its taskbar on $DISPLAY after $((SECONDS - began)) s"
+  echo "Wine's desktop $size at $dpi DPI with its taskbar on $DISPLAY after $((SECONDS - began)) s"
   import -window root "$work/taskbar_before.png"
+}
+
+# Ends the prefix's programs, the desktop and Xvfb, so that another desktop can start.
+wine_desktop_stop() {
+  timeout 10 wineserver -k 2>/dev/null
+  timeout 10 wineserver -w 2>/dev/null
+  kill "$desktop" "$xvfb" 2>/dev/null
+  wait "$desktop" "$xvfb" 2>/dev/null
+  desktop= xvfb=
 }
 
 # "visible", "hidden" or "none": the taskbar window as Windows sees it.

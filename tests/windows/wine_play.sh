@@ -2,7 +2,8 @@
 # Plays the Windows program from its ZIP folder under Wine, inside Wine's virtual desktop at
 # 1366 x 768 with its taskbar, with the same player as on Linux (tests/e2e/play.cpp). Checks each
 # way out with its exit code, and the taskbar: visible before, hidden while the program runs
-# (from the Windows side and by its pixels), visible again after.
+# (from the Windows side and by its pixels), visible again after. Then both tasks at 1920 x 1080
+# with display scaling at 125, 150 and 200 %, where the test must look as at 100 %.
 # Usage: wine_play.sh windows-build-folder path/to/tamri_play folder-for-screenshots
 source "$(dirname "$0")/wine_desktop.sh"
 windows_package 'tamri-*-windows-x64.zip' "ZIP folder"
@@ -30,7 +31,7 @@ scenario() { # expected-exit-code driver-arguments...
     state=$(taskbar_state)
     [ "$state" = hidden ] || fail "$name: the taskbar is $state while the program shows its start screen, expected hidden"
     echo "taskbar while the program runs: $state"
-    timeout 120 "$play" "$@" --wine-desktop --shots "$out" || driver=$?
+    timeout 120 "$play" "$@" --wine-desktop --shots "$shots" || driver=$?
   fi
   [ "$driver" = 1 ] && fail "$name: checks failed"
   if [ "$driver" != 0 ] && [ "$driver" != 1 ]; then
@@ -52,16 +53,34 @@ scenario() { # expected-exit-code driver-arguments...
   [ "$rc" = "$expected" ] || fail "$name: the program ended with exit code $rc, expected $expected"
   local state=
   for _ in $(seq 20); do state=$(taskbar_state); [ "$state" = visible ] && break; sleep 0.1; done
-  local shot="$out/desktop_after_${name// /_}.png"
+  local shot="$shots/desktop_after_${name// /_}.png"
   taskbar_strip_is_back "$shot" || fail "$name: the taskbar's pixels differ from the desktop's start, see $shot"
   [ "$state" = visible ] || fail "$name: the taskbar is $state after the program ended, expected visible"
   echo "exit code $rc, taskbar afterwards: $state"
 }
 
+shots=$out
 scenario 1 task numbers
 scenario 1 task pictures
 scenario 0 help-ende
 scenario 0 escape-task numbers
+
+# The first counter "0" in the window's own MS Sans Serif, the same glyph at every scaling.
+counter_zero() { convert "$1" -crop 48x20+15+5 +repage "$2"; }
+counter_zero "$out/board_numbers.png" "$work/zero_96.png"
+for dpi in 120 144 192; do
+  wine_desktop_stop
+  wine_desktop_start 1920x1080 "$dpi"
+  shots=$out/$dpi-dpi
+  mkdir -p "$shots"
+  scenario 1 task numbers
+  scenario 1 task pictures
+  if [ -f "$shots/board_numbers.png" ]; then
+    counter_zero "$shots/board_numbers.png" "$work/zero.png"
+    [ "$(compare -metric AE "$work/zero.png" "$work/zero_96.png" null: 2>&1)" = 0 ] \
+      || fail "at $dpi DPI the first counter differs from the one at 96 DPI"
+  fi
+done
 
 echo "screenshots in $out; all runs took $((SECONDS - began)) s"
 [ "$failures" -eq 0 ] && echo "Windows program under Wine passed" || { echo "$failures failures under Wine"; exit 1; }
