@@ -48,20 +48,14 @@ public:
     void setTitle(const QString &text);
     QString title() const { return titleText; }
     void setTitleFont(const QFont &font);
-    QFont titleFont() const { return titleFontValue; }
     void setTitleColour(const QColor &colour);
-    QColor titleColour() const { return titleColourValue; }
 
     void setAxisTitles(const QString &horizontal, const QString &vertical);
-    QString axisTitleX() const { return axisTitleXText; }
-    QString axisTitleY() const { return axisTitleYText; }
     void setAxisTitleFont(const QFont &font);
-    QFont axisTitleFont() const { return axisFont; }
     void setMinimumX(double value);
 
     // Space left free around the chart inside the widget.
     void setMargins(const QMargins &margins);
-    QMargins margins() const { return marginsValue; }
 
     // Draws the whole chart into `inner`, without the margins: the widget does it inside its
     // margins, the print page wherever the page puts it.

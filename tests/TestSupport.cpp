@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QTest>
 
+#include <algorithm>
 #include <climits>
 
 namespace testsupport {
@@ -185,7 +186,7 @@ struct RecordingEngine : QPaintEngine {
     void drawPolygon(const QPointF *, int, PolygonDrawMode) override {}
     void drawTextItem(const QPointF &at, const QTextItem &item) override
     {
-        texts.push_back({item.text(), painter()->transform().map(at), item.font()});
+        texts.push_back({item.text(), painter()->transform().map(at), item.font(), painter()->pen().color()});
     }
     Type type() const override { return User; }
     std::vector<TextRecorder::Text> &texts;
@@ -196,6 +197,12 @@ struct RecordingEngine : QPaintEngine {
 TextRecorder::TextRecorder(QSize size)
     : size(size), engine(std::make_unique<RecordingEngine>(texts))
 {
+}
+
+const TextRecorder::Text *TextRecorder::find(const QString &text) const
+{
+    const auto found = std::find_if(texts.begin(), texts.end(), [&](const Text &t) { return t.text == text; });
+    return found == texts.end() ? nullptr : &*found;
 }
 
 QPaintEngine *TextRecorder::paintEngine() const

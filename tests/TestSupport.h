@@ -4,6 +4,7 @@
 #include "platform/FakeOs.h"
 #include "task/TamriUnit.h"
 
+#include <QColor>
 #include <QElapsedTimer>
 #include <QFont>
 #include <QPaintDevice>
@@ -110,7 +111,10 @@ public:
         QString text;
         QPointF at;
         QFont font;
+        QColor colour;
     };
+    // The first text drawn that reads `text`, or null.
+    const Text *find(const QString &text) const;
     explicit TextRecorder(QSize size);
     QPaintEngine *paintEngine() const override;
     std::vector<Text> texts;
