@@ -112,15 +112,19 @@ public:
 
     // The screen once it stays the same for a moment: a compositor may show a closed window
     // or a half-drawn one for a few frames more.
-    Image settled() const
+    // The screen once it has not changed for `quiet` (5 s at the most): the caller asks for as
+    // long as the program is seen to take to answer a click.
+    Image settled(std::chrono::milliseconds quiet = std::chrono::milliseconds(100)) const
     {
+        using Clock = std::chrono::steady_clock;
+        const auto end = Clock::now() + std::chrono::seconds(5);
         Image last = grab();
-        for (int i = 0; pixelsOnly && i < 30; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            Image now = grab();
-            if (now == last)
-                break;
-            last = std::move(now);
+        for (auto since = Clock::now(); Clock::now() - since < quiet && Clock::now() < end;) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (Image now = grab(); now != last) {
+                last = std::move(now);
+                since = Clock::now();
+            }
         }
         return last;
     }

@@ -96,7 +96,7 @@ public:
     {
         if (pixelsOnly) {
             // The caller then waits for what the closed box uncovers.
-            std::this_thread::sleep_for(500ms);
+            screen.settled();
             screen.key(key, withAlt);
             return;
         }
@@ -205,8 +205,7 @@ public:
         if (badInput) {
             const Image before = screen.grab();
             screen.click(taskButton().centreX(), taskButton().centreY());
-            std::this_thread::sleep_for(300ms);
-            expect(screen.grab() == before, "a second click on the task button while the instruction box is open "
+            expect(screen.settled(quietAfterClick()) == before, "a second click on the task button while the instruction box is open "
                                             "changed the screen");
             boxOnTop("Information");
             // Closed by the window manager (Alt+F4) instead of "OK": the task goes on all the same.
@@ -310,6 +309,10 @@ public:
         return matches.front();
     }
 
+    // How long the screen must stay as it was after a click before the player takes it that
+    // the click did nothing: three times the longest the program took to answer a hit.
+    std::chrono::milliseconds quietAfterClick() const { return std::max(200ms, 3 * slowestAnswer); }
+
     // A click that must change nothing on the screen.
     void wrongClick(int kind, const Image &before, std::pair<int, int> target)
     {
@@ -336,8 +339,7 @@ public:
         // pictures there, so that only what the click did counts.
         const Image &reference = pixelsOnly ? settledBefore.emplace(screen.settled()) : before;
         screen.click(x, y);
-        std::this_thread::sleep_for(150ms);
-        if (const Image after = pixelsOnly ? screen.settled() : screen.grab(); after != reference) {
+        if (const Image after = screen.settled(quietAfterClick()); after != reference) {
             Rect changed{after.width, after.height, 0, 0};
             for (int y = 0; y < after.height; ++y)
                 for (int x = 0; x < after.width; ++x)
@@ -400,6 +402,7 @@ public:
             if (humanPace)
                 std::this_thread::sleep_for(humanInterval(c, board.columns));
             screen.click(cell.centreX(), cell.centreY());
+            const auto clicked = std::chrono::steady_clock::now();
 
             bool thanks = false;
             waitFor("a new target or the thanks box after hit " + std::to_string(t + 1), [&] {
@@ -409,6 +412,8 @@ public:
                 }
                 return screen.grab(centre) != target && screen.grab(counterBand) != band;
             }, 5s);
+            slowestAnswer = std::max(slowestAnswer, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                        std::chrono::steady_clock::now() - clicked));
             if (thanks)
                 break;
         }
@@ -515,7 +520,7 @@ public:
         };
         waitFor("the lateral preference picture in a window with an aqua panel", findClient);
         // A window manager may frame the window only after it is drawn: look again once it settled.
-        std::this_thread::sleep_for(300ms);
+        screen.settled();
         waitFor("the lateral preference picture after the window settled", findClient);
         if (screen.inWine()) {
             // Wine draws the frame into one X window. Its side and bottom borders stand for the
@@ -664,6 +669,7 @@ public:
     std::string shots;
     Board board;
     int wrongClicks = 0;
+    std::chrono::milliseconds slowestAnswer{0};
     Image otherOutput;
 };
 
