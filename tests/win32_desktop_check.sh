@@ -15,40 +15,26 @@ for tool in "$compiler" wine wineserver Xvfb; do
   }
 done
 
+source "$(dirname "$0")/screen_common.sh"
 work=$(mktemp -d)
-xvfb=
 cleanup() {
-  if [ -d "$work/prefix" ]; then
-    WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null || true
-    WINEPREFIX="$work/prefix" wineserver -w 2>/dev/null || true
-  fi
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  end_wine
+  stop_xvfb
   rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
-
-mkdir "$work/home"
-export HOME=$work/home WINEPREFIX=$work/prefix WINEDEBUG=-all
-unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME
-# No Mono or Gecko installer dialogs, no menu entries written for the desktop.
-export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
+start_xvfb 1024x768 "$work"
+use_wine_prefix "$work"
 # A crash ends the child at once instead of starting Wine's debugger. Without a window manager,
 # Wine would wait 2 s for one whenever a window is hidden, unless windows are left unmanaged.
-cat >"$work/settings.reg" <<'EOF'
+cat >"$work/settings.reg" <<EOF
 REGEDIT4
 
-[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]
-"Auto"="1"
-"Debugger"="false"
+$wine_crash_settings
 
-[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]
 "Managed"="N"
 EOF
 # The first start of a prefix takes about 10 s; the cross build runs meanwhile.

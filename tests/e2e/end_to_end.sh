@@ -12,41 +12,21 @@ out=$3
 rm -f "$out"/*.png "$out"/*/*.png
 mkdir -p "$out"
 unset QT_QPA_PLATFORM
+source "$(dirname "$0")/../screen_common.sh"
 runtime=$(mktemp -d)
 export XDG_RUNTIME_DIR=$runtime
 
-xvfb=
-program=
 wm=
 panel=
 cleanup() {
   [ -n "$program" ] && kill "$program" 2>/dev/null
   [ -n "$panel" ] && kill "$panel" 2>/dev/null
   [ -n "$wm" ] && kill "$wm" 2>/dev/null
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  stop_xvfb
   rm -rf "$runtime"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-start_xvfb() { # WxH
-  local number_file="$runtime/display"
-  : >"$number_file"
-  Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp -noreset 3>"$number_file" >/dev/null 2>&1 &
-  xvfb=$!
-  for _ in $(seq 100); do [ -s "$number_file" ] && break; sleep 0.1; done
-  [ -s "$number_file" ] || { echo "FAIL: Xvfb did not start at $1"; exit 1; }
-  export DISPLAY=":$(head -n1 "$number_file")"
-}
-
-stop_xvfb() {
-  kill "$xvfb" 2>/dev/null
-  wait "$xvfb" 2>/dev/null
-  xvfb=
-}
 
 # openbox with its default configuration, and a tint2 panel along the bottom that reserves
 # its height (tamri_play knows its colour).
@@ -106,20 +86,7 @@ scenario() { # expected-exit-code shots-folder driver-arguments...
     program=
     return
   fi
-  expect_end "$expected" "$* at $size" "the driver finished"
-}
-
-# Waits up to 5 s for the program to end and checks its exit code.
-expect_end() { # expected-exit-code what after-what
-  for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$program" 2>/dev/null; then
-    fail "$2: the program was still running 5 s after $3"
-    kill -9 "$program" 2>/dev/null
-  fi
-  local rc=0
-  wait "$program" || rc=$?
-  program=
-  [ "$rc" = "$1" ] || fail "$2: the program ended with exit code $rc, expected $1"
+  await_program "$expected" 5 "$* at $size" "the driver finished"
 }
 
 # A termination or interrupt signal ends the program by that signal, at once.
@@ -131,7 +98,7 @@ signal_scenario() { # signal [driver scenario to run afterwards]
   timeout 30 "$play" start-screen || driver=$?
   [ "$driver" = 0 ] || fail "SIG$1 at $size: the start screen did not show (driver exit code $driver)"
   kill -"$1" "$program"
-  expect_end $((128 + $(kill -l "$1"))) "SIG$1 at $size" "the signal"
+  await_program $((128 + $(kill -l "$1"))) 5 "SIG$1 at $size" "the signal"
   if [ $# -gt 1 ]; then
     driver=0
     timeout 30 "$play" "$2" || driver=$?
@@ -144,7 +111,7 @@ for size in 1920x1080 1024x768; do
   shots=$out
   [ "$size" = 1920x1080 ] || shots="$out/$size"
   mkdir -p "$shots"
-  start_xvfb "$size"
+  start_xvfb "$size" "$runtime"
   echo "=== $size on $DISPLAY"
   scenario 1 "$shots" task numbers
   scenario 1 "$shots" task pictures
@@ -166,7 +133,7 @@ done
 size=1366x768
 shots="$out/openbox"
 mkdir -p "$shots"
-start_xvfb "$size"
+start_xvfb "$size" "$runtime"
 start_wm
 echo "=== $size with openbox and a tint2 panel on $DISPLAY"
 scenario 1 "$shots" task pictures

@@ -16,35 +16,27 @@ shell=${4:-}
 rm -rf "$out"
 mkdir -p "$out"
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+source "$(dirname "$0")/../screen_common.sh"
 runtime=$(mktemp -d)
 export XDG_RUNTIME_DIR=$runtime
 
-xvfb=
 compositor=
-program=
 cleanup() {
   [ -n "$program" ] && kill "$program" 2>/dev/null
   [ -n "$compositor" ] && kill "$compositor" 2>/dev/null
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  stop_xvfb
   wait 2>/dev/null
   rm -rf "$runtime"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
 # An Xvfb as wide as the monitors side by side, and mutter drawing all of them into one window
 # at its top-left corner. Sets host (the Xvfb), xwayland and XAUTHORITY (mutter's X server).
 start_compositor() { # monitors
   local monitors=$1
-  : >"$runtime/display"
-  Xvfb -displayfd 3 -screen 0 "$((1366 * monitors))x768x24" -nolisten tcp -noreset 3>"$runtime/display" >/dev/null 2>&1 &
-  xvfb=$!
-  for _ in $(seq 100); do [ -s "$runtime/display" ] && break; sleep 0.1; done
-  [ -s "$runtime/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
-  host=":$(head -n1 "$runtime/display")"
+  start_xvfb "$((1366 * monitors))x768" "$runtime"
+  host=$DISPLAY
   # Windows that fade in and out would make the pixels depend on the moment.
   mkdir -p "$runtime/config/glib-2.0/settings"
   # Nor may a notification banner (GNOME Shell tells root it is privileged) lie over the test:
@@ -75,9 +67,8 @@ start_compositor() { # monitors
 stop_compositor() {
   kill "$compositor" 2>/dev/null
   wait "$compositor" 2>/dev/null
-  kill "$xvfb" 2>/dev/null
-  wait "$xvfb" 2>/dev/null
-  compositor= xvfb=
+  compositor=
+  stop_xvfb
   rm -f "$runtime"/.mutter-Xwaylandauth.*
 }
 
@@ -103,13 +94,14 @@ play_task() { # what shots xwayland|native player-options -- environment...
   [ "$seen" = "$want" ] || fail "$what: the program runs $seen, expected $want"
   local driver=0
   DISPLAY=$host timeout 80 "$play" task numbers --pixels-only "${options[@]}" --shots "$shots" || driver=$?
-  [ "$driver" = 0 ] || fail "$what: the play failed (driver exit code $driver)"
-  for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$program" 2>/dev/null && { fail "$what: still running 5 s after the play"; kill -9 "$program"; }
-  local rc=0
-  wait "$program" || rc=$?
-  program=
-  [ "$driver" != 0 ] || [ "$rc" = 1 ] || fail "$what: the program ended with exit code $rc, expected 1"
+  if [ "$driver" = 0 ]; then
+    await_program 1 5 "$what" "the play"
+  else
+    fail "$what: the play failed (driver exit code $driver)"
+    kill "$program" 2>/dev/null
+    wait "$program" 2>/dev/null
+    program=
+  fi
 }
 
 # A window of another program that takes the focus for two seconds.
