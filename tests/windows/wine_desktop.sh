@@ -2,7 +2,8 @@
 # folder-for-screenshots. Wine's virtual desktop with its taskbar on an Xvfb display of the same
 # size, in a throw-away prefix (and home), plus the taskbar probe. Sets build, play, out (emptied),
 # $work (removed on exit), DISPLAY, WINEPREFIX and HOME; defines windows_package,
-# wine_desktop_start, taskbar_state, taskbar_strip_is_back and fail.
+# wine_desktop_start, wine_desktop_stop, taskbar_state and taskbar_strip_is_back, besides what
+# tests/screen_common.sh defines.
 set -uo pipefail
 build=$(realpath -m "$1")
 play=$2
@@ -16,34 +17,35 @@ for tool in x86_64-w64-mingw32-g++-posix wine wineserver Xvfb import compare; do
   }
 done
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/../screen_common.sh"
 work=$(mktemp -d)
-xvfb=
 desktop=
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 probe_build=
 wine_desktop_cleanup() {
   [ -n "$probe_build" ] && kill "$probe_build" 2>/dev/null
-  WINEPREFIX="$work/prefix" timeout 10 wineserver -k 2>/dev/null
-  WINEPREFIX="$work/prefix" timeout 10 wineserver -w 2>/dev/null
+  end_wine
   [ -n "$desktop" ] && kill "$desktop" 2>/dev/null
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  stop_xvfb
   rm -rf "$work"
 }
 trap wine_desktop_cleanup EXIT
 trap 'exit 130' INT TERM
 
-mkdir "$work/home"
-export HOME=$work/home WINEPREFIX=$work/prefix WINEDEBUG=-all
-unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME QT_QPA_PLATFORM
-# No Mono or Gecko installer dialogs, no menu entries written for the Linux desktop.
-export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
+use_wine_prefix "$work"
 
-# Sets package to the Windows build's package that matches the pattern, or ends the check.
+# Sets package to the Windows build's package that matches the pattern, or ends the check: also
+# when a source of the program is newer, so that no check passes on an old program.
 windows_package() { # pattern what
   package=$(ls "$build"/packages/$1 2>/dev/null | head -n1)
   [ -f "$package" ] || { echo "FAIL: no Windows $2 in $build/packages: ./test.sh or ./package.sh windows makes it"; exit 1; }
+  local sources=$here/../.. newer
+  newer=$(find "$sources"/{task,results,common,platform,resources,packaging/windows} "$sources/CMakeLists.txt" \
+    -type f -newer "$package" -print -quit)
+  if [ -n "$newer" ]; then
+    echo "FAIL: $package is older than $(realpath --relative-to="$sources" "$newer"): ./test.sh or ./package.sh windows builds it anew"
+    exit 1
+  fi
 }
 
 # Compiled while the prefix is made.
@@ -55,17 +57,11 @@ probe_build=$!
 # (LogPixels: 96 is 100 % display scaling, 120 is 125 %, 144 is 150 %, 192 is 200 %) defaults to 96.
 wine_desktop_start() {
   local size=$1 dpi=${2:-96}
-  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
-  xvfb=$!
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-  [ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
-  export DISPLAY=":$(head -n1 "$work/display")"
+  start_xvfb "$size" "$work"
   cat >"$work/settings.reg" <<EOF2
 REGEDIT4
 
-[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug]
-"Auto"="1"
-"Debugger"="false"
+$wine_crash_settings
 
 [HKEY_CURRENT_USER\\Software\\Wine\\Explorer]
 "Desktop"="shell"
@@ -107,11 +103,11 @@ EOF2
 
 # Ends the prefix's programs, the desktop and Xvfb, so that another desktop can start.
 wine_desktop_stop() {
-  timeout 10 wineserver -k 2>/dev/null
-  timeout 10 wineserver -w 2>/dev/null
-  kill "$desktop" "$xvfb" 2>/dev/null
-  wait "$desktop" "$xvfb" 2>/dev/null
-  desktop= xvfb=
+  end_wine
+  kill "$desktop" 2>/dev/null
+  wait "$desktop" 2>/dev/null
+  desktop=
+  stop_xvfb
 }
 
 # "visible", "hidden" or "none": the taskbar window as Windows sees it.
