@@ -580,11 +580,14 @@ public:
     {
         const Image before = screen.grab(chart);
         // A desktop may keep an earlier run's table on the clipboard (Wine's does).
-        const std::string earlier = command("xclip -selection clipboard -o 2>/dev/null");
+        // xclip waits for the clipboard's owner to answer, and a busy Wine may not: each look
+        // has a time limit, so that waitFor's own can count.
+        const std::string read = "timeout 2 xclip -selection clipboard -o 2>/dev/null";
+        const std::string earlier = command(read);
         screen.click(437 + 100 / 2, 4 + 30 / 2);
         std::vector<std::string> lines;
         waitFor("the results table on the clipboard", [&] {
-            const std::string text = command("xclip -selection clipboard -o 2>/dev/null");
+            const std::string text = command(read);
             lines = split(text, '\n');
             return text != earlier && !lines.empty() && lines[0].rfind("Proband  ", 0) == 0;
         });
