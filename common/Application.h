@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMargins>
+#include <QPointer>
 #include <QSize>
 
 #include <optional>
@@ -53,6 +54,10 @@ public:
 private:
     int tries = 0;
 };
+
+// The program's main window, set at the start: the owner of a box asked for while another
+// program holds the keyboard.
+inline QPointer<QWidget> mainWindow;
 
 // Set once the program has been told to end at once: the handlers unwinding from the
 // nested event loops then leave the windows as they are.

@@ -13,7 +13,6 @@ namespace platform {
 
 namespace {
 
-std::atomic<WindowHandle> guardedTaskbar{0};
 std::atomic<bool> armed{false};
 std::terminate_handler previousTerminate = nullptr;
 
@@ -26,7 +25,7 @@ constexpr int guardedSignals[] = {SIGINT, SIGTERM, SIGABRT, SIGHUP};
 void restoreDesktop()
 {
     if (armed.exchange(false))
-        os().showWindow(guardedTaskbar.load());
+        os().showTaskbars();
 }
 
 extern "C" void onFatalSignal(int signal)
@@ -58,9 +57,8 @@ LONG WINAPI onUnhandledException(EXCEPTION_POINTERS *exception)
 
 } // namespace
 
-void armDesktopGuard(WindowHandle taskbar)
+void armDesktopGuard()
 {
-    guardedTaskbar = taskbar;
     armed = true;
     for (int signal : guardedSignals)
         std::signal(signal, onFatalSignal);

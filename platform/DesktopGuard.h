@@ -4,11 +4,11 @@
 
 namespace platform {
 
-// Once armed, the hidden taskbar is shown again however the process ends while it can
+// Once armed, the hidden taskbars are shown again however the process ends while it can
 // still act: a termination or interrupt signal, abort(), an uncaught exception, or on
 // Windows a crash such as an access violation. The ordinary ways out show it themselves;
 // showing it twice does no harm.
-void armDesktopGuard(WindowHandle taskbar);
+void armDesktopGuard();
 void disarmDesktopGuard();
 
 } // namespace platform

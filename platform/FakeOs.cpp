@@ -11,14 +11,16 @@ WindowHandle FakeOs::findTaskbar()
     return hasTaskbar ? taskbarHandle : 0;
 }
 
-void FakeOs::hideWindow(WindowHandle window)
+void FakeOs::hideTaskbars()
 {
-    calls.push_back("hide " + std::to_string(window));
+    calls.push_back("hide taskbars");
+    taskbarVisible = false;
 }
 
-void FakeOs::showWindow(WindowHandle window)
+void FakeOs::showTaskbars()
 {
-    calls.push_back("show " + std::to_string(window));
+    calls.push_back("show taskbars");
+    taskbarVisible = true;
     if (reportShowToStderr)
         std::fprintf(stderr, "%s\n", calls.back().c_str());
 }
@@ -29,11 +31,13 @@ Os::AttachToken FakeOs::attachForegroundInput()
     return 1;
 }
 
-void FakeOs::raiseWindow(WindowHandle)
+void FakeOs::raiseWindow(WindowHandle window)
 {
     calls.push_back("raise");
+    lastRaised = window;
     if (raiseThrows)
         throw std::runtime_error("raise refused");
+    foreignForeground = false;
 }
 
 void FakeOs::detachForegroundInput(AttachToken)

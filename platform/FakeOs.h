@@ -15,8 +15,13 @@ class FakeOs : public Os {
 public:
     static constexpr WindowHandle taskbarHandle = 0x7a5c;
 
-    std::vector<std::string> calls;   // "hide 31324", "show 31324", "attach", "raise", "detach"
+    std::vector<std::string> calls;   // "find", "hide taskbars", "show taskbars", "attach", "raise", "detach"
     bool hasTaskbar = true;
+    // What another program has done to the desktop: shown a taskbar, or come in front (until
+    // the next raise).
+    bool taskbarVisible = true;
+    bool foreignForeground = false;
+    WindowHandle lastRaised = 0;
     bool raiseThrows = false;
     std::uint32_t tick = 0;
     std::uint32_t msPerRead = 0;
@@ -29,8 +34,10 @@ public:
     bool reportShowToStderr = false;
 
     WindowHandle findTaskbar() override;
-    void hideWindow(WindowHandle window) override;
-    void showWindow(WindowHandle window) override;
+    bool taskbarShown() override { return hasTaskbar && taskbarVisible; }
+    void hideTaskbars() override;
+    void showTaskbars() override;
+    bool inForeground() override { return !foreignForeground; }
     std::uint32_t tickCount() override
     {
         if (onTickRead)

@@ -14,9 +14,15 @@ class Os {
 public:
     virtual ~Os() = default;
 
+    // The desktop's taskbar, or 0 where there is none.
     virtual WindowHandle findTaskbar() = 0;
-    virtual void hideWindow(WindowHandle window) = 0;
-    virtual void showWindow(WindowHandle window) = 0;
+    // Every taskbar of the desktop: the main one and one on each further monitor, also those
+    // made after the start (a restarted shell makes new ones, shown).
+    virtual bool taskbarShown() = 0;
+    virtual void hideTaskbars() = 0;
+    virtual void showTaskbars() = 0;
+    // Whether the desktop's foreground window is one of this program's.
+    virtual bool inForeground() = 0;
 
     // Brings the program's top-level window to the front even against the desktop's
     // foreground rules. The input attachment is undone on every path, also when raising throws.

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <initializer_list>
+
 namespace platform {
 
 namespace {
@@ -11,6 +13,16 @@ namespace {
 HWND hwnd(WindowHandle window)
 {
     return reinterpret_cast<HWND>(window);
+}
+
+// The shell's taskbar, and with more than one monitor a further one on each of the others; the
+// one on the primary screen may then be one of those.
+template <typename Action>
+void forEachTaskbar(Action action)
+{
+    for (const wchar_t *taskbarClass : {L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd"})
+        for (HWND taskbar = nullptr; (taskbar = FindWindowExW(nullptr, taskbar, taskbarClass, nullptr));)
+            action(taskbar);
 }
 
 class Win32Os : public Os {
@@ -27,16 +39,30 @@ public:
         return reinterpret_cast<WindowHandle>(FindWindowW(L"Shell_TrayWnd", nullptr));
     }
 
-    void hideWindow(WindowHandle window) override
+    bool taskbarShown() override
     {
-        if (window)
-            ShowWindow(hwnd(window), SW_HIDE);
+        bool shown = false;
+        forEachTaskbar([&shown](HWND taskbar) { shown = shown || IsWindowVisible(taskbar); });
+        return shown;
     }
 
-    void showWindow(WindowHandle window) override
+    // Asked without waiting for the answer: the taskbars belong to the shell, and a shell that
+    // hangs must not hang the test, nor a process that is ending.
+    void hideTaskbars() override
     {
-        if (window)
-            ShowWindow(hwnd(window), SW_SHOW);
+        forEachTaskbar([](HWND taskbar) { ShowWindowAsync(taskbar, SW_HIDE); });
+    }
+
+    void showTaskbars() override
+    {
+        forEachTaskbar([](HWND taskbar) { ShowWindowAsync(taskbar, SW_SHOW); });
+    }
+
+    bool inForeground() override
+    {
+        DWORD process = 0;
+        GetWindowThreadProcessId(GetForegroundWindow(), &process);
+        return process == GetCurrentProcessId();
     }
 
     // GetTickCount advances in steps of about 15.6 ms, enough to move a search time across

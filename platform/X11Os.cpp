@@ -25,8 +25,11 @@ public:
     static constexpr WindowHandle desktopPanels = 1;
 
     WindowHandle findTaskbar() override { return desktopPanels; }
-    void hideWindow(WindowHandle) override {}
-    void showWindow(WindowHandle) override {}
+    bool taskbarShown() override { return false; }
+    void hideTaskbars() override {}
+    void showTaskbars() override {}
+    // Which window has the keyboard is the window manager's affair here.
+    bool inForeground() override { return true; }
 
     std::uint32_t tickCount() override
     {

@@ -164,7 +164,7 @@ void Tdatenbetrachter::lpButtonClick()
 
 void Tdatenbetrachter::schliessenButtonClick()
 {
-    platform::os().showWindow(TamriUnit::taskbarWindow);
+    platform::os().showTaskbars();
     common::endProgramAtOnce(1);
 }
 

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 
@@ -75,6 +76,7 @@ void TamriUnit::startProgram(platform::Os &os)
 {
     platform::install(&os);
     tamriForm = new TtamriForm;
+    common::mainWindow = tamriForm;
     lpForm = new TlpForm(tamriForm);
     datenbetrachter = new Tdatenbetrachter(tamriForm);
     tamriForm->setScreen(QGuiApplication::primaryScreen());
@@ -122,6 +124,7 @@ void TamriUnit::resetState()
     common::screenSizeOverride.reset();
     common::todayOverride.reset();
     common::endingAtOnce = false;
+    common::mainWindow = nullptr;
 }
 
 // ---------------------------------------------------------------- main window
@@ -171,6 +174,9 @@ TtamriForm::TtamriForm(QWidget *parent)
 
     overlay = new TargetOverlay(this);
     qApp->installEventFilter(this);
+    desktopKeeper = new QTimer(this);
+    desktopKeeper->setInterval(desktopKeeperInterval);
+    connect(desktopKeeper, &QTimer::timeout, this, &TtamriForm::keepDesktop);
 
     FormCreate();
 }
@@ -184,8 +190,9 @@ void TtamriForm::FormCreate()
 {
     using namespace TamriUnit;
     taskbarWindow = platform::os().findTaskbar();
-    platform::os().hideWindow(taskbarWindow);
-    platform::armDesktopGuard(taskbarWindow);
+    platform::os().hideTaskbars();
+    platform::armDesktopGuard();
+    desktopKeeper->start();
     setFullScreen(lightYellow);
     const auto counter = platform::os().performanceCounter();
     randSeed = counter ? static_cast<std::uint32_t>(*counter) : platform::os().tickCount();
@@ -229,6 +236,31 @@ void TtamriForm::FormActivate()
 {
     platform::os().bringToFront(static_cast<platform::WindowHandle>(winId()));
     setFocus();
+}
+
+// While the test runs another program may show a taskbar again (the Start menu closing, a
+// restarted shell, a further monitor) or put its own window in front (an update notice, a call):
+// the test takes the screen and the keyboard back. A taskbar goes at once. Another window is left
+// one look longer, until its own activation is done: taken back in the middle of it, the window
+// was seen to keep the keyboard although the test was in front. The topmost of the test's
+// windows comes in front, so that a box or the results stay above the board.
+void TtamriForm::keepDesktop()
+{
+    if (common::endingAtOnce)
+        return;
+    const bool taskbarBack = platform::os().taskbarShown();
+    if (taskbarBack)
+        platform::os().hideTaskbars();
+    const bool foreignWindow = !platform::os().inForeground();
+    const bool foreignWindowSettled = foreignWindow && foreignWindowSeen;
+    foreignWindowSeen = foreignWindow;
+    if (!taskbarBack && !foreignWindowSettled)
+        return;
+    QWidget *front = QApplication::activeModalWidget();
+    if (!front || !front->isVisible())
+        front = this;
+    platform::os().bringToFront(static_cast<platform::WindowHandle>(front->winId()));
+    front->activateWindow();
 }
 
 void TtamriForm::helpBBtnClick()
@@ -289,8 +321,9 @@ void TtamriForm::FormClose()
 {
     if (TamriUnit::gridColumns != 0)
         freeTileRects();
+    desktopKeeper->stop();
     hide();
-    platform::os().showWindow(TamriUnit::taskbarWindow);
+    platform::os().showTaskbars();
 }
 
 void TtamriForm::freeTileRects()

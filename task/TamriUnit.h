@@ -14,6 +14,7 @@
 
 class QLabel;
 class QPushButton;
+class QTimer;
 class TargetOverlay;
 class TlpForm;
 class TtamriForm;
@@ -95,6 +96,8 @@ inline std::optional<std::vector<QRect>> tileRects;
 // Scratch list of the order draw; values held as decimal text.
 inline std::optional<QStringList> drawList;
 
+// The desktop's taskbar as found at the main window's creation (0 without one). The ways out
+// show every taskbar that exists by then, also ones made after the start.
 inline platform::WindowHandle taskbarWindow = 0;
 
 // The windows of the run, created by the program entry.
@@ -141,6 +144,9 @@ public:
 
     void setFullScreen(QRgb colour);
 
+    // How often the test looks whether another program took the screen or the keyboard.
+    static constexpr int desktopKeeperInterval = 100;
+
 protected:
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -161,5 +167,9 @@ private:
     void presentTarget(std::uint8_t k);
     void drawTargetFrame();
 
+    void keepDesktop();
+
     TargetOverlay *overlay;
+    QTimer *desktopKeeper;
+    bool foreignWindowSeen = false;
 };

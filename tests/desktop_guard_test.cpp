@@ -19,7 +19,7 @@ void armOnAFakeDesktop()
     static platform::FakeOs os;
     os.reportShowToStderr = true;
     platform::install(&os);
-    platform::armDesktopGuard(platform::FakeOs::taskbarHandle);
+    platform::armDesktopGuard();
 }
 
 // Runs in the child too: the program's windows on the fake desktop, whose calls then go to stderr.
@@ -39,7 +39,7 @@ void endTheProgram()
     platform::install(nullptr);
 }
 
-const std::string shown = "show " + std::to_string(platform::FakeOs::taskbarHandle);
+const std::string shown = "show taskbars";
 
 // An exception that nothing catches: it has to pass a noexcept frame on its way out.
 void (*volatile thrower)() = [] { throw std::runtime_error("escaped"); };

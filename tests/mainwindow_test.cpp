@@ -13,8 +13,8 @@ using namespace testsupport;
 
 namespace {
 
-const std::string taskbarHidden = "hide " + std::to_string(platform::FakeOs::taskbarHandle);
-const std::string taskbarShown = "show " + std::to_string(platform::FakeOs::taskbarHandle);
+const std::string taskbarHidden = "hide taskbars";
+const std::string taskbarShown = "show taskbars";
 
 QRgb pixel(const QImage &image, int x, int y)
 {
@@ -108,6 +108,64 @@ TEST_F(ProgramTest, TaskbarHiddenAtCreationThenForegroundRequestedOnActivation)
     EXPECT_EQ(TamriUnit::taskbarWindow, platform::FakeOs::taskbarHandle);
     EXPECT_EQ(TamriUnit::randSeed, static_cast<std::uint32_t>(*os().counter));
     EXPECT_EQ(QApplication::focusWidget(), &form());
+}
+
+// Another program shows a taskbar again or puts its own window in front: within a moment every
+// taskbar is hidden and the test's topmost window is in front again, until the test ends.
+TEST_F(ProgramTest, TakesTheScreenBackFromAnotherProgramUntilItEnds)
+{
+    const auto retaken = [this] { return !os().taskbarShown() && os().inForeground(); };
+    const auto front = [this] { return static_cast<platform::WindowHandle>(form().winId()); };
+    os().calls.clear();
+    os().taskbarVisible = true;
+    ASSERT_TRUE(QTest::qWaitFor(retaken, giveUpAfterMs));
+    ASSERT_GE(os().calls.size(), 4u);
+    EXPECT_EQ(std::vector(os().calls.begin(), os().calls.begin() + 4),
+              (std::vector<std::string>{taskbarHidden, "attach", "raise", "detach"}));
+    EXPECT_EQ(os().lastRaised, front());
+
+    os().calls.clear();
+    os().lastRaised = 0;
+    os().foreignForeground = true;
+    ASSERT_TRUE(QTest::qWaitFor(retaken, giveUpAfterMs));
+    EXPECT_EQ(std::count(os().calls.begin(), os().calls.end(), taskbarHidden), 0);
+    EXPECT_EQ(os().lastRaised, front());
+
+    // A box open over the test stays above it.
+    platform::WindowHandle box = 0;
+    BoxAnswerer boxes;
+    boxes.whileOpen = [&](common::OkBox *open) {
+        os().foreignForeground = true;
+        EXPECT_TRUE(QTest::qWaitFor(retaken, giveUpAfterMs));
+        box = static_cast<platform::WindowHandle>(open->winId());
+    };
+    form().helpBBtn->click();
+    ASSERT_EQ(boxes.seen.size(), 1u);
+    EXPECT_EQ(os().lastRaised, box);
+
+    os().calls.clear();
+    click(form().endeBBtn);
+    QTest::qWait(4 * TtamriForm::desktopKeeperInterval);
+    EXPECT_TRUE(os().taskbarShown());
+    EXPECT_EQ(std::count(os().calls.begin(), os().calls.end(), taskbarShown), 1);
+    EXPECT_EQ(std::count(os().calls.begin(), os().calls.end(), taskbarHidden), 0);
+}
+
+// While another program holds the keyboard the application has no active window; a box must
+// still belong to the test, not stand alone behind that program.
+TEST_F(ProgramTest, ABoxBelongsToTheTestWhileAnotherProgramHoldsTheKeyboard)
+{
+    QWindow elsewhere;
+    elsewhere.setGeometry(QRect(primaryOrigin + QPoint(100, 100), QSize(200, 100)));
+    elsewhere.show();
+    elsewhere.requestActivate();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QGuiApplication::focusWindow() == &elsewhere; }, giveUpAfterMs));
+    ASSERT_EQ(QApplication::activeWindow(), nullptr);
+    QWidget *owner = nullptr;
+    BoxAnswerer boxes;
+    boxes.whileOpen = [&](common::OkBox *open) { owner = open->parentWidget(); };
+    common::showInformationBox(QStringLiteral("Bitte warten"));
+    EXPECT_EQ(owner, &form());
 }
 
 TEST_F(ProgramTest, EscapeReleaseAbortsWithThePlainBox)
@@ -210,7 +268,7 @@ TEST_F(ProgramTest, WithoutATaskbarTheProgramRunsTheSame)
     TamriUnit::startProgram(os());
     EXPECT_EQ(TamriUnit::taskbarWindow, 0u);
     click(form().endeBBtn);
-    EXPECT_NE(std::find(os().calls.begin(), os().calls.end(), "show 0"), os().calls.end());
+    EXPECT_NE(std::find(os().calls.begin(), os().calls.end(), taskbarShown), os().calls.end());
     EXPECT_FALSE(form().isVisible());
 }
 

@@ -129,37 +129,64 @@ platform::WindowHandle waitForTaskbar(platform::Os &os)
     return 0;
 }
 
-void checkHideAndShow(platform::Os &os, HWND taskbar)
+// A further monitor's taskbar, as Windows makes one for each monitor but the main taskbar's.
+HWND createSecondaryTaskbar(int left)
+{
+    static const ATOM registered = [] {
+        WNDCLASSW description{};
+        description.lpfnWndProc = DefWindowProcW;
+        description.hInstance = GetModuleHandleW(nullptr);
+        description.lpszClassName = L"Shell_SecondaryTrayWnd";
+        return RegisterClassW(&description);
+    }();
+    (void)registered;
+    const HWND taskbar = CreateWindowExW(WS_EX_TOOLWINDOW, L"Shell_SecondaryTrayWnd", nullptr, WS_POPUP, left, 728, 300,
+                                         40, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ShowWindow(taskbar, SW_SHOWNOACTIVATE);
+    return taskbar;
+}
+
+void checkHideAndShow(platform::Os &os, HWND taskbar, const std::vector<HWND> &secondary)
 {
     // Wine keeps its taskbar hidden and without a size; give it those of a Windows taskbar.
     ShowWindow(taskbar, SW_SHOW);
     SetWindowPos(taskbar, nullptr, 0, 728, 1024, 40, SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT before{};
-    GetWindowRect(taskbar, &before);
-    check(IsWindowVisible(taskbar) && before.bottom - before.top == 40, "the taskbar is set up visible, 40 px high");
+    std::vector<HWND> all{taskbar};
+    all.insert(all.end(), secondary.begin(), secondary.end());
+    std::vector<RECT> before(all.size());
+    for (std::size_t i = 0; i < all.size(); ++i)
+        GetWindowRect(all[i], &before[i]);
+    const auto visible = [&all] {
+        int count = 0;
+        for (HWND window : all)
+            count += IsWindowVisible(window) != 0;
+        return count;
+    };
+    const auto inPlace = [&] {
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            RECT now{};
+            GetWindowRect(all[i], &now);
+            if (!sameRect(before[i], now))
+                return false;
+        }
+        return true;
+    };
+    check(visible() == 3 && os.taskbarShown(), "the main taskbar and two further ones are set up visible");
 
-    os.hideWindow(reinterpret_cast<platform::WindowHandle>(taskbar));
-    check(!IsWindowVisible(taskbar), "hideWindow hides the taskbar");
-    os.showWindow(reinterpret_cast<platform::WindowHandle>(taskbar));
-    RECT after{};
-    GetWindowRect(taskbar, &after);
-    check(IsWindowVisible(taskbar), "showWindow shows it again");
-    check(sameRect(before, after), "in its former size and position");
-    // The guard and the normal close may both show it.
-    os.showWindow(reinterpret_cast<platform::WindowHandle>(taskbar));
-    GetWindowRect(taskbar, &after);
-    check(IsWindowVisible(taskbar) && sameRect(before, after), "showing it twice leaves it as it is");
-
-    SetLastError(ERROR_SUCCESS);
-    os.hideWindow(0);
-    DWORD error = GetLastError();
-    check(IsWindowVisible(taskbar) && error == ERROR_SUCCESS, "hideWindow with no window does nothing");
-    ShowWindow(taskbar, SW_HIDE);
-    SetLastError(ERROR_SUCCESS);
-    os.showWindow(0);
-    error = GetLastError();
-    check(!IsWindowVisible(taskbar) && error == ERROR_SUCCESS, "showWindow with no window does nothing");
-    ShowWindow(taskbar, SW_SHOW);
+    // The taskbars are asked without waiting: each changes once its owner has read the request.
+    os.hideTaskbars();
+    pumpMessages(200);
+    check(visible() == 0 && !os.taskbarShown(), "hideTaskbars hides the main taskbar and every further one");
+    ShowWindow(secondary[1], SW_SHOWNOACTIVATE);
+    check(os.taskbarShown(), "one further taskbar shown again is seen");
+    os.hideTaskbars();
+    os.showTaskbars();
+    pumpMessages(200);
+    check(visible() == 3 && inPlace(), "showTaskbars shows every taskbar again, in its former size and position");
+    // The guard and the normal close may both show them.
+    os.showTaskbars();
+    pumpMessages(200);
+    check(visible() == 3 && inPlace(), "showing them twice leaves them as they are");
 }
 
 constexpr int taskbarNotHidden = 2;
@@ -169,9 +196,11 @@ int dieWithTheTaskbarHidden(const std::string &way)
     const auto os = platform::createNativeOs();
     platform::install(os.get());
     const platform::WindowHandle taskbar = os->findTaskbar();
-    os->hideWindow(taskbar);
-    platform::armDesktopGuard(taskbar);
-    if (!taskbar || IsWindowVisible(hwnd(taskbar)))
+    os->hideTaskbars();
+    platform::armDesktopGuard();
+    for (int wait = 0; wait < 100 && os->taskbarShown(); ++wait)
+        Sleep(20);
+    if (!taskbar || os->taskbarShown())
         return taskbarNotHidden;
 
     if (way == "access-violation") {
@@ -188,15 +217,25 @@ int dieWithTheTaskbarHidden(const std::string &way)
         std::terminate();
     } else if (way == "sigterm") {
         std::raise(SIGTERM);
+    } else if (way == "foreground") {
+        // Another program that puts its window in front.
+        const HWND window = createWindow(L"another program");
+        ShowWindow(window, SW_SHOW);
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            if (GetForegroundWindow() != window)
+                SetForegroundWindow(window);
+            pumpMessages(100);
+        }
+        return 0;
     } else if (way == "close") {
         // As the main window's close does; the guard stays armed and must not mind.
-        os->showWindow(taskbar);
+        os->showTaskbars();
         return 0;
     }
     return 99;
 }
 
-DWORD runChild(const char *way)
+PROCESS_INFORMATION startChild(const char *way)
 {
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
@@ -205,18 +244,31 @@ DWORD runChild(const char *way)
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     if (!CreateProcessA(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return {};
+    return process;
+}
+
+DWORD runChild(const char *way)
+{
+    const PROCESS_INFORMATION process = startChild(way);
+    if (!process.hProcess)
         return 0xFFFFFFFF;
+    // The child asks this process's windows to hide and show: answer while waiting.
     DWORD exitCode = 0xFFFFFFFF;
-    if (WaitForSingleObject(process.hProcess, 5000) == WAIT_OBJECT_0)
+    const DWORD start = GetTickCount();
+    while (WaitForSingleObject(process.hProcess, 10) == WAIT_TIMEOUT && GetTickCount() - start < 5000)
+        pumpMessages(0);
+    if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0)
         GetExitCodeProcess(process.hProcess, &exitCode);
     else
         TerminateProcess(process.hProcess, 0xFFFFFFFF);
+    pumpMessages(100);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return exitCode;
 }
 
-void checkTaskbarComesBack(HWND taskbar)
+void checkTaskbarsComeBack(const std::vector<HWND> &taskbars)
 {
     struct Way {
         const char *name;
@@ -229,12 +281,16 @@ void checkTaskbarComesBack(HWND taskbar)
                         {"sigterm", 3},
                         {"close", 0}};
     for (const Way &way : ways) {
-        ShowWindow(taskbar, SW_SHOW);
+        for (HWND taskbar : taskbars)
+            ShowWindow(taskbar, SW_SHOWNOACTIVATE);
         const DWORD exitCode = runChild(way.name);
         char seen[64];
         std::snprintf(seen, sizeof seen, " (exit code 0x%lX)", exitCode);
-        check(exitCode == way.exitCode, std::string("a child hid the taskbar and ended by ") + way.name + seen);
-        check(IsWindowVisible(taskbar), std::string("the taskbar is back after ") + way.name);
+        check(exitCode == way.exitCode, std::string("a child hid the taskbars and ended by ") + way.name + seen);
+        bool allBack = true;
+        for (HWND taskbar : taskbars)
+            allBack = allBack && IsWindowVisible(taskbar);
+        check(allBack, std::string("every taskbar is back after ") + way.name);
     }
 }
 
@@ -313,6 +369,33 @@ void checkForegroundRequest(platform::Os &os)
     redirect(__imp_SetForegroundWindow, realSetForegroundWindow);
 }
 
+void checkForegroundOwner(platform::Os &os)
+{
+    const HWND own = createWindow(L"own");
+    ShowWindow(own, SW_SHOW);
+    for (int wait = 0; wait < 20 && GetForegroundWindow() != own; ++wait) {
+        os.bringToFront(reinterpret_cast<platform::WindowHandle>(own));
+        pumpMessages(50);
+    }
+    check(GetForegroundWindow() == own && os.inForeground(), "a window of this program in front is the program's");
+    const PROCESS_INFORMATION other = startChild("foreground");
+    const auto foregroundProcess = [] {
+        DWORD process = 0;
+        GetWindowThreadProcessId(GetForegroundWindow(), &process);
+        return process;
+    };
+    for (int wait = 0; wait < 100 && foregroundProcess() != other.dwProcessId; ++wait)
+        pumpMessages(50);
+    check(foregroundProcess() == other.dwProcessId && !os.inForeground(), "another program's window in front is not");
+    if (other.hProcess) {
+        TerminateProcess(other.hProcess, 0);
+        WaitForSingleObject(other.hProcess, 5000);
+        CloseHandle(other.hThread);
+        CloseHandle(other.hProcess);
+    }
+    DestroyWindow(own);
+}
+
 void checkClocks(platform::Os &os)
 {
     const auto counter = os.performanceCounter();
@@ -381,10 +464,12 @@ int main(int argc, char *argv[])
     GetClassNameA(hwnd(taskbar), className, sizeof className);
     check(std::strcmp(className, "Shell_TrayWnd") == 0, "findTaskbar finds the window of class Shell_TrayWnd");
     if (taskbar) {
-        checkHideAndShow(*os, hwnd(taskbar));
-        checkTaskbarComesBack(hwnd(taskbar));
+        const std::vector<HWND> secondary{createSecondaryTaskbar(0), createSecondaryTaskbar(400)};
+        checkHideAndShow(*os, hwnd(taskbar), secondary);
+        checkTaskbarsComeBack({hwnd(taskbar), secondary[0], secondary[1]});
     }
     checkForegroundRequest(*os);
+    checkForegroundOwner(*os);
     checkClocks(*os);
     std::printf("%s\n", failures ? "FAILED" : "all checks hold");
     return failures ? 1 : 0;

@@ -2,7 +2,7 @@
 # folder-for-screenshots. Wine's virtual desktop with its taskbar on an Xvfb display of the same
 # size, in a throw-away prefix (and home), plus the taskbar probe. Sets build, play, out (emptied),
 # $work (removed on exit), DISPLAY, WINEPREFIX and HOME; defines windows_package,
-# wine_desktop_start, wine_desktop_stop, taskbar_state and taskbar_strip_is_back, besides what
+# wine_desktop_start, wine_desktop_stop, stand_in_do, taskbar_state and taskbar_strip_is_back, besides what
 # tests/screen_common.sh defines.
 set -uo pipefail
 build=$(realpath -m "$1")
@@ -18,6 +18,7 @@ for tool in x86_64-w64-mingw32-g++-posix wine wineserver Xvfb import compare; do
 done
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../screen_common.sh"
+source "$here/shell_stand_in.sh"
 work=$(mktemp -d)
 desktop=
 
@@ -49,14 +50,20 @@ windows_package() { # pattern what
 }
 
 # Compiled while the prefix is made.
-x86_64-w64-mingw32-g++-posix -std=c++20 -Wall -Wextra -O1 -static "$here/taskbar_probe.cpp" -o "$work/taskbar_probe.exe" &
+(for tool in taskbar_probe shell_stand_in; do
+  x86_64-w64-mingw32-g++-posix -std=c++20 -Wall -Wextra -O1 -static "$here/$tool.cpp" -lgdi32 -o "$work/$tool.exe" || exit 1
+done) &
 probe_build=$!
 
 # Starts Xvfb and Wine's desktop "shell" at this size (WxH) with its taskbar, and waits until the
 # taskbar is up: every program of the prefix then opens inside that desktop. The display's DPI
 # (LogPixels: 96 is 100 % display scaling, 120 is 125 %, 144 is 150 %, 192 is 200 %) defaults to 96.
+# With "stand-in" as the third argument, the shell stand-in (shell_stand_in.cpp) provides the
+# taskbar instead, on a desktop without Wine's own, so that it can disturb as a real shell does:
+# stand_in_do then gives it a command.
 wine_desktop_start() {
-  local size=$1 dpi=${2:-96}
+  local size=$1 dpi=${2:-96} shell=shell
+  [ "${3:-}" = stand-in ] && shell=lab
   start_xvfb "$size" "$work"
   cat >"$work/settings.reg" <<EOF2
 REGEDIT4
@@ -64,10 +71,10 @@ REGEDIT4
 $wine_crash_settings
 
 [HKEY_CURRENT_USER\\Software\\Wine\\Explorer]
-"Desktop"="shell"
+"Desktop"="$shell"
 
 [HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]
-"shell"="$size"
+"$shell"="$size"
 
 [HKEY_CURRENT_USER\\Control Panel\\Desktop]
 "LogPixels"=dword:$(printf %08x "$dpi")
@@ -89,13 +96,24 @@ EOF2
       || { echo "FAIL: /usr/share/wine/fonts/$face is missing (package fonts-wine)"; exit 1; }
   done
   if [ -n "$probe_build" ]; then
-    wait "$probe_build" || { echo "FAIL: the taskbar probe did not build"; exit 1; }
+    wait "$probe_build" || { echo "FAIL: the taskbar probe or the shell stand-in did not build"; exit 1; }
     probe_build=
   fi
-  wine explorer "/desktop=shell,$size" >/dev/null 2>&1 &
+  wine explorer "/desktop=$shell,$size" >/dev/null 2>&1 &
   desktop=$!
+  if [ "$shell" != shell ]; then
+    rm -f "$work/shell_in" "$work/shell_out.log"
+    mkfifo "$work/shell_in"
+    wine "$work/shell_stand_in.exe" <"$work/shell_in" >"$work/shell_out.log" 2>&1 &
+    exec 7>"$work/shell_in" # held open, so that the stand-in reads on between commands
+    stand_in_do taskbar >/dev/null
+  fi
   for _ in $(seq 100); do [ "$(taskbar_state)" = visible ] && break; sleep 0.2; done
-  [ "$(taskbar_state)" = visible ] || { echo "FAIL: Wine's desktop showed no taskbar within 20 s"; exit 1; }
+  [ "$(taskbar_state)" = visible ] || {
+    [ "$shell" = shell ] || cat "$work/shell_out.log"
+    echo "FAIL: Wine's desktop showed no taskbar within 20 s (the taskbars: $(taskbar_state))"
+    exit 1
+  }
   sleep 1 # the taskbar's first paint
   echo "Wine's desktop $size at $dpi DPI with its taskbar on $DISPLAY after $((SECONDS - began)) s"
   import -window root "$work/taskbar_before.png"
@@ -103,6 +121,7 @@ EOF2
 
 # Ends the prefix's programs, the desktop and Xvfb, so that another desktop can start.
 wine_desktop_stop() {
+  exec 7>&- 2>/dev/null
   end_wine
   kill "$desktop" 2>/dev/null
   wait "$desktop" 2>/dev/null
@@ -110,7 +129,7 @@ wine_desktop_stop() {
   stop_xvfb
 }
 
-# "visible", "hidden" or "none": the taskbar window as Windows sees it.
+# "visible", "hidden", "partly hidden" or "none": the taskbars as Windows sees them.
 taskbar_state() {
   timeout 20 wine "$work/taskbar_probe.exe" 2>/dev/null | tr -d '\r'
 }

@@ -2,8 +2,9 @@
 # Plays the Windows program from its ZIP folder under Wine, inside Wine's virtual desktop at
 # 1366 x 768 with its taskbar, with the same player as on Linux (tests/e2e/play.cpp). Checks each
 # way out with its exit code, and the taskbar: visible before, hidden while the program runs
-# (from the Windows side and by its pixels), visible again after. Then both tasks at 1920 x 1080
-# with display scaling at 125, 150 and 200 %, where the test must look as at 100 %.
+# (from the Windows side and by its pixels), visible again after. Then a task that another
+# program disturbs (shell_stand_in.sh), and both tasks at 1920 x 1080 with display scaling at 125,
+# 150 and 200 %, where the test must look as at 100 %.
 # Usage: wine_play.sh windows-build-folder path/to/tamri_play folder-for-screenshots
 source "$(dirname "$0")/wine_desktop.sh"
 windows_package 'tamri-*-windows-x64.zip' "ZIP folder"
@@ -18,7 +19,8 @@ cp "$work/taskbar_before.png" "$out/desktop_before.png"
 # Starts the program, lets the driver play, and expects the program to end with the code and
 # the taskbar to be shown again.
 scenario() { # expected-exit-code driver-arguments...
-  local expected=$1 name=${*:2}
+  local expected=$1 name="$2 ${3:-}"
+  name=${name% }
   shift
   echo "--- $name (expecting exit code $expected)"
   wine "$exe" &
@@ -55,6 +57,17 @@ scenario 1 task numbers
 scenario 1 task pictures
 scenario 0 help-ende
 scenario 0 escape-task numbers
+
+# Another program disturbs the test during a task as on a real PC: the taskbar shown again, a
+# further monitor's taskbar, a restarted shell's new taskbar, a topmost window in front. Each time
+# the test takes the screen back within moments, and takes the next click.
+wine_desktop_stop
+wine_desktop_start 1366x768 96 stand-in
+shots=$out/disturbed
+mkdir -p "$shots"
+scenario 1 task numbers --focus-away "$here/shell_stand_in.sh disturb $work $shots"
+[ -s "$work/disturb_failures" ] \
+  && fail "the test did not take the screen back after: $(tr '\n' ' ' <"$work/disturb_failures")"
 
 # The first counter "0" in the window's own MS Sans Serif, the same glyph at every scaling.
 counter_zero() { convert "$1" -crop 48x20+15+5 +repage "$2"; }
