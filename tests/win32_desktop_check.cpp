@@ -97,16 +97,19 @@ void pumpMessages(DWORD milliseconds)
     } while (GetTickCount() - start < milliseconds);
 }
 
+// A plain window class; registering it again fails harmlessly.
+void registerClass(const wchar_t *name)
+{
+    WNDCLASSW description{};
+    description.lpfnWndProc = DefWindowProcW;
+    description.hInstance = GetModuleHandleW(nullptr);
+    description.lpszClassName = name;
+    RegisterClassW(&description);
+}
+
 HWND createWindow(const wchar_t *title)
 {
-    static const ATOM registered = [] {
-        WNDCLASSW description{};
-        description.lpfnWndProc = DefWindowProcW;
-        description.hInstance = GetModuleHandleW(nullptr);
-        description.lpszClassName = L"TamriDesktopCheck";
-        return RegisterClassW(&description);
-    }();
-    (void)registered;
+    registerClass(L"TamriDesktopCheck");
     return CreateWindowExW(0, L"TamriDesktopCheck", title, WS_OVERLAPPEDWINDOW, 100, 100, 300, 200, nullptr,
                            nullptr, GetModuleHandleW(nullptr), nullptr);
 }
@@ -132,14 +135,7 @@ platform::WindowHandle waitForTaskbar(platform::Os &os)
 // A further monitor's taskbar, as Windows makes one for each monitor but the main taskbar's.
 HWND createSecondaryTaskbar(int left)
 {
-    static const ATOM registered = [] {
-        WNDCLASSW description{};
-        description.lpfnWndProc = DefWindowProcW;
-        description.hInstance = GetModuleHandleW(nullptr);
-        description.lpszClassName = L"Shell_SecondaryTrayWnd";
-        return RegisterClassW(&description);
-    }();
-    (void)registered;
+    registerClass(L"Shell_SecondaryTrayWnd");
     const HWND taskbar = CreateWindowExW(WS_EX_TOOLWINDOW, L"Shell_SecondaryTrayWnd", nullptr, WS_POPUP, left, 728, 300,
                                          40, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ShowWindow(taskbar, SW_SHOWNOACTIVATE);
