@@ -39,6 +39,10 @@ Tdatenbetrachter::Tdatenbetrachter(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
 {
     setWindowTitle(QStringLiteral("Datenbetrachter"));
+    // Made on the primary screen, where it will be shown. Moved there from another screen only
+    // when shown, the window took up a stale size from its creation (100 x 30) with Qt 6.8: the
+    // change of screen makes Qt handle its pending geometry events after ours.
+    setGeometry(common::screenRect());
     common::setBackground(this, QColor(silver));
     // Where a panel or top bar reserves part of the screen (GNOME Shell's top bar), the window
     // manager keeps it above a window that is merely screen-sized; full screen covers it, as the

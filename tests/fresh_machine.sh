@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
-# Proves the README's commands on a freshly installed Debian 12. A minimal bookworm system in
-# a scratch folder gets a clean clone of this repository and runs CI there (`bash .ci/run`,
-# CI=true, no stdin, an almost empty environment); `./run.sh` must reach the start screen on
-# a second fresh system with only the packages it installs itself; and the package that
-# `./package.sh` makes on the first must install with apt on a third fresh system without any
-# build tools, start, and leave nothing behind when removed.
+# Proves the README's commands on a freshly installed Debian 12 (bookworm) or 13 (trixie). A
+# minimal system of that release in a scratch folder gets a clean clone of this repository and
+# runs CI there (`bash .ci/run`, CI=true, no stdin, an almost empty environment); `./run.sh` must
+# reach the start screen on a second fresh system with only the packages it installs itself;
+# and the package that `./package.sh` makes on the first must install with apt on a third fresh
+# system without any build tools, start, and leave nothing behind when removed.
 # Run it after any change to the package list, a find_package, or what a test starts.
 #
-# Usage (as root): tests/fresh_machine.sh
+# Usage (as root): tests/fresh_machine.sh [bookworm|trixie]     (bookworm when not given)
 # Exits with CI's exit code, or 1 when CI passed but a later check failed.
-# The bare system is cached as a tarball in ${TMPDIR:-/tmp}/tamri-fresh-machine; delete that
-# folder to start from a new debootstrap. Nothing outside the scratch folder and the cache is
-# written, and every mount is undone on every way out.
+# The bare system of each release is cached as a tarball in ${TMPDIR:-/tmp}/tamri-fresh-machine;
+# delete that folder to start from a new debootstrap. Nothing outside the scratch folder and the
+# cache is written, and every mount is undone on every way out.
 set -euo pipefail
 # Read whole before it runs, so that editing the file meanwhile cannot change a running check.
 {
@@ -25,10 +25,16 @@ command -v debootstrap >/dev/null || {
   exit 1
 }
 
+release=${1:-bookworm}
+case "$release" in
+  bookworm) version=12 ;;
+  trixie) version=13 ;;
+  *) echo "Usage: tests/fresh_machine.sh [bookworm|trixie]" >&2; exit 2 ;;
+esac
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cache=${TMPDIR:-/tmp}/tamri-fresh-machine
-tarball=$cache/bookworm-minbase-amd64.tar.gz
-log=$cache/last-run.log
+tarball=$cache/$release-minbase-amd64.tar.gz
+log=$cache/last-run-$release.log
 mkdir -p "$cache"
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/tamri-fresh.XXXXXX")
 build_system=$scratch/build-system
@@ -76,13 +82,13 @@ inside() { # system command...
 new_system() { # folder
   mkdir -p "$1"
   if [ ! -f "$tarball" ]; then
-    echo "== debootstrap --variant=minbase bookworm"
-    debootstrap --variant=minbase bookworm "$1" http://deb.debian.org/debian
+    echo "== debootstrap --variant=minbase $release"
+    debootstrap --variant=minbase "$release" "$1" http://deb.debian.org/debian
     # As a real installation has them: the point releases' updates and the security archive.
-    cat >"$1/etc/apt/sources.list" <<'EOF'
-deb http://deb.debian.org/debian bookworm main
-deb http://deb.debian.org/debian bookworm-updates main
-deb http://deb.debian.org/debian-security bookworm-security main
+    cat >"$1/etc/apt/sources.list" <<EOF
+deb http://deb.debian.org/debian $release main
+deb http://deb.debian.org/debian $release-updates main
+deb http://deb.debian.org/debian-security $release-security main
 EOF
     rm -rf "$1"/var/cache/apt/archives/*.deb "$1"/var/lib/apt/lists/*
     tar -C "$1" -czf "$tarball.part" . && mv "$tarball.part" "$tarball"
@@ -111,7 +117,7 @@ answer_start_screen='
   [ "$colour" = "#FAFAAA" ] || exit 1
   xdotool key Escape; sleep 1; xdotool key Return'
 
-echo "== a fresh Debian 12 (minbase) for building"
+echo "== a fresh Debian $version ($release, minbase) for building"
 new_system "$build_system"
 git clone -q "$repo" "$build_system/root/tamri"
 echo "== CI on the fresh system: bash .ci/run (commit $(git -C "$repo" rev-parse --short HEAD))"
@@ -146,7 +152,7 @@ echo "== ./run.sh on a second fresh system: only what run.sh installs; the scree
 run_system=$scratch/run-system
 new_system "$run_system"
 git clone -q "$repo" "$run_system/root/tamri"
-on_screen "$run_system" 77 "$cache/run.log" ./run.sh bash -c 'cd /root/tamri && ./run.sh'
+on_screen "$run_system" 77 "$cache/run-$release.log" ./run.sh bash -c 'cd /root/tamri && ./run.sh'
 
 echo "== ./package.sh on the first fresh system"
 inside "$build_system" bash -c 'cd /root/tamri && ./package.sh >/tmp/package.log 2>&1 || { tail -n 30 /tmp/package.log; exit 1; }' ||
@@ -161,11 +167,11 @@ if [ -n "$deb" ]; then
   new_system "$user_system"
   cp "$deb" "$user_system/root/"
   inside "$user_system" bash -c 'apt-get update -qq && apt-get install -y -qq --no-install-recommends ./root/tamri_*_amd64.deb' \
-    >"$cache/install.log" 2>&1 || { tail -n 20 "$cache/install.log"; check_failed "apt-get install ./$(basename "$deb")"; }
+    >"$cache/install-$release.log" 2>&1 || { tail -n 20 "$cache/install-$release.log"; check_failed "apt-get install ./$(basename "$deb")"; }
   for tool in cc c++ cmake make; do
     inside "$user_system" sh -c "! command -v $tool" >/dev/null || check_failed "the user's system has $tool"
   done
-  on_screen "$user_system" 78 "$cache/tamri.log" /usr/bin/tamri /usr/bin/tamri
+  on_screen "$user_system" 78 "$cache/tamri-$release.log" /usr/bin/tamri /usr/bin/tamri
 
   inside "$user_system" apt-get remove -y -qq tamri >/dev/null 2>&1 || check_failed "apt-get remove tamri"
   for path in $(dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ { print substr($6, 2) }'); do
@@ -177,9 +183,9 @@ else
   check_failed "no package was made"
 fi
 
-echo "== summary (full CI log: $log, run.sh's: $cache/run.log)"
+echo "== summary (full CI log: $log, run.sh's: $cache/run-$release.log)"
 grep -E 'tests passed|tests failed|Total Test time|end-to-end passed|end-to-end failures' "$log" || true
-echo "downloads of ./test.sh, then of ./run.sh:"; grep -h '^Need to get' "$log" "$cache/run.log" || true
+echo "downloads of ./test.sh, then of ./run.sh:"; grep -h '^Need to get' "$log" "$cache/run-$release.log" || true
 [ "$checks" -eq 0 ] || { echo "CI passed, but $checks later checks failed"; exit 1; }
 echo "fresh machine check passed"
 exit
