@@ -83,6 +83,12 @@ QFont msSansSerif(int pixelSize)
     return font;
 }
 
+QWidget *topWindow()
+{
+    QWidget *modal = QApplication::activeModalWidget();
+    return modal && modal->isVisible() ? modal : mainWindow.data();
+}
+
 QSize screenSize()
 {
     if (screenSizeOverride)

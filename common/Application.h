@@ -55,9 +55,11 @@ private:
     int tries = 0;
 };
 
-// The program's main window, set at the start: the owner of a box asked for while another
-// program holds the keyboard.
+// The program's main window, set at the start.
 inline QPointer<QWidget> mainWindow;
+// The topmost of the program's windows: an open modal window (a box, the results), or else the
+// main window. What must stay in front of the test, also while another program has the keyboard.
+QWidget *topWindow();
 
 // Set once the program has been told to end at once: the handlers unwinding from the
 // nested event loops then leave the windows as they are.

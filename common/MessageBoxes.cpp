@@ -9,24 +9,11 @@
 
 namespace common {
 
-namespace {
-
 // A box belongs to the window it is asked from, so that it stays above the test and goes with
 // it. While another program holds the keyboard the application has no active window; then the
-// topmost of its modal windows is that window, or else the main window.
-QWidget *boxOwner()
-{
-    if (QWidget *active = QApplication::activeWindow())
-        return active;
-    if (QWidget *modal = QApplication::activeModalWidget(); modal && modal->isVisible())
-        return modal;
-    return mainWindow;
-}
-
-} // namespace
-
+// box belongs to the program's topmost window.
 OkBox::OkBox(Icon icon, const QString &caption, const QString &text, std::optional<int> top)
-    : QDialog(boxOwner(), Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint)
+    : QDialog(QApplication::activeWindow() ? QApplication::activeWindow() : topWindow(), Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint)
     , kind(icon)
     , requestedTop(top)
     , iconLabel(new QLabel(this))

@@ -242,8 +242,8 @@ void TtamriForm::FormActivate()
 // restarted shell, a further monitor) or put its own window in front (an update notice, a call):
 // the test takes the screen and the keyboard back. A taskbar goes at once. Another window is left
 // one look longer, until its own activation is done: taken back in the middle of it, the window
-// was seen to keep the keyboard although the test was in front. The topmost of the test's
-// windows comes in front, so that a box or the results stay above the board.
+// was seen to keep the keyboard although the test was in front. The program's topmost window
+// comes in front, so that a box or the results stay above the board.
 void TtamriForm::keepDesktop()
 {
     if (common::endingAtOnce)
@@ -256,9 +256,7 @@ void TtamriForm::keepDesktop()
     foreignWindowSeen = foreignWindow;
     if (!taskbarBack && !foreignWindowSettled)
         return;
-    QWidget *front = QApplication::activeModalWidget();
-    if (!front || !front->isVisible())
-        front = this;
+    QWidget *front = common::topWindow();
     platform::os().bringToFront(static_cast<platform::WindowHandle>(front->winId()));
     front->activateWindow();
 }
