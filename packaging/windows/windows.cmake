@@ -17,8 +17,16 @@ foreach(module Core Gui Widgets PrintSupport)
   endif()
 endforeach()
 install_stripped($<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> $<TARGET_FILE_NAME:Qt6::QWindowsIntegrationPlugin> platforms)
-if(TARGET Qt6::QWindowsVistaStylePlugin)
-  install_stripped($<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> $<TARGET_FILE_NAME:Qt6::QWindowsVistaStylePlugin> styles)
+# The native look of buttons and boxes: Qt 6.4 (Debian 12) builds it as qwindowsvistastyle, Qt 6.7
+# and later (Debian 13) as qmodernwindowsstyle. Without it Qt falls back to its Windows 95 look.
+foreach(style QWindowsVistaStylePlugin QModernWindowsStylePlugin)
+  if(TARGET Qt6::${style})
+    install_stripped($<TARGET_FILE:Qt6::${style}> $<TARGET_FILE_NAME:Qt6::${style}> styles)
+    set(style_found ON)
+  endif()
+endforeach()
+if(NOT style_found)
+  message(FATAL_ERROR "This Qt for Windows has no native style plugin (qwindowsvistastyle or qmodernwindowsstyle)")
 endif()
 
 # The mingw-w64 runtime that the program and Qt were built against (libjpeg is linked statically).
