@@ -2,12 +2,28 @@
 
 #include <QApplication>
 #include <QGridLayout>
+#include <QGuiApplication>
+#include <QWindow>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QStyle>
 
 namespace common {
+
+namespace {
+
+// Qt's Wayland client asks the compositor for the keyboard on behalf of the window that has it,
+// and crashes when that window has lost its native window: seen as a box closed, with two
+// monitors. The compositor gives the keyboard to the window below by itself then.
+void askForKeyboard(QWidget *window)
+{
+    if (const QWindow *focus = QGuiApplication::focusWindow(); focus && !focus->handle())
+        return;
+    window->activateWindow();
+}
+
+} // namespace
 
 // A box belongs to the window it is asked from, so that it stays above the test and goes with
 // it. While another program holds the keyboard the application has no active window; then the
@@ -57,14 +73,14 @@ void OkBox::run()
     move(wantedFrame().topLeft());
     exec();
     if (below && below->isVisible())
-        below->activateWindow();
+        askForKeyboard(below);
 }
 
 // A compositor may leave a new window without the keyboard; Return must still close the box.
 void OkBox::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    activateWindow();
+    askForKeyboard(this);
     okButton->setFocus();
 }
 
