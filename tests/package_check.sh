@@ -20,10 +20,15 @@ field() { dpkg-deb --field "$deb" "$1"; }
 [ "$(field Package)" = tamri ] || fail "Package is '$(field Package)'"
 [ "$(field Architecture)" = amd64 ] || fail "Architecture is '$(field Architecture)'"
 depends=$(field Depends)
-# From the libraries the program links (dpkg-shlibdeps), and what it loads at run time.
+# From the libraries the program links (dpkg-shlibdeps), and what it loads at run time. Debian 13
+# renamed some libraries for the 64-bit time (libqt6core6t64): either name will do.
 for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libjpeg62-turbo \
   qt6-qpa-plugins fonts-wine qt6-translations-l10n; do
-  [[ ", $depends," == *", $package "* || ", $depends," == *", $package,"* ]] || fail "Depends lacks $package: $depends"
+  found=
+  for name in "$package" "${package}t64"; do
+    [[ ", $depends," == *", $name "* || ", $depends," == *", $name,"* ]] && found=1
+  done
+  [ -n "$found" ] || fail "Depends lacks $package: $depends"
 done
 [[ $depends != *charts* ]] || fail "Depends still names Qt Charts: $depends"
 
