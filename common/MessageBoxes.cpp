@@ -14,8 +14,8 @@ namespace common {
 namespace {
 
 // Qt's Wayland client asks the compositor for the keyboard on behalf of the window that has it,
-// and crashes when that window has lost its native window: seen as a box closed, with two
-// monitors. The compositor gives the keyboard to the window below by itself then.
+// and crashes when that window has lost its native window (seen as a box closed, with two
+// monitors). Such a request is left to the compositor.
 void askForKeyboard(QWidget *window)
 {
     if (const QWindow *focus = QGuiApplication::focusWindow(); focus && !focus->handle())
@@ -72,6 +72,10 @@ void OkBox::run()
     layout()->activate();
     move(wantedFrame().topLeft());
     exec();
+    // Qt 6.8 takes the closed box's native window away, yet still counts the box as the window
+    // with the keyboard, and the window below then gets no keyboard. Without a native window at
+    // all, the box is forgotten.
+    destroy();
     if (below && below->isVisible())
         askForKeyboard(below);
 }
