@@ -132,12 +132,13 @@ platform::WindowHandle waitForTaskbar(platform::Os &os)
     return 0;
 }
 
-// A further monitor's taskbar, as Windows makes one for each monitor but the main taskbar's.
-HWND createSecondaryTaskbar(int left)
+// A taskbar window of this process: a further monitor's (Shell_SecondaryTrayWnd, as Windows
+// makes one for each monitor but the main taskbar's), or a main one.
+HWND createTaskbar(const wchar_t *windowClass, int left, int width)
 {
-    registerClass(L"Shell_SecondaryTrayWnd");
-    const HWND taskbar = CreateWindowExW(WS_EX_TOOLWINDOW, L"Shell_SecondaryTrayWnd", nullptr, WS_POPUP, left, 728, 300,
-                                         40, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    registerClass(windowClass);
+    const HWND taskbar = CreateWindowExW(WS_EX_TOOLWINDOW, windowClass, nullptr, WS_POPUP, left, 728, width, 40, nullptr,
+                                         nullptr, GetModuleHandleW(nullptr), nullptr);
     ShowWindow(taskbar, SW_SHOWNOACTIVATE);
     return taskbar;
 }
@@ -167,7 +168,8 @@ void checkHideAndShow(platform::Os &os, HWND taskbar, const std::vector<HWND> &s
         }
         return true;
     };
-    check(visible() == 3 && os.taskbarShown(), "the main taskbar and two further ones are set up visible");
+    check(visible() == 3 && os.taskbarShown(), "the main taskbar and two further ones are set up visible (" +
+                                                   std::to_string(visible()) + " of 3 visible)");
 
     // The taskbars are asked without waiting: each changes once its owner has read the request.
     os.hideTaskbars();
@@ -178,7 +180,8 @@ void checkHideAndShow(platform::Os &os, HWND taskbar, const std::vector<HWND> &s
     os.hideTaskbars();
     os.showTaskbars();
     pumpMessages(200);
-    check(visible() == 3 && inPlace(), "showTaskbars shows every taskbar again, in its former size and position");
+    check(visible() == 3 && inPlace(), "showTaskbars shows every taskbar again, in its former size and position (" +
+                                           std::to_string(visible()) + " of 3 visible)");
     // The guard and the normal close may both show them.
     os.showTaskbars();
     pumpMessages(200);
@@ -460,9 +463,16 @@ int main(int argc, char *argv[])
     GetClassNameA(hwnd(taskbar), className, sizeof className);
     check(std::strcmp(className, "Shell_TrayWnd") == 0, "findTaskbar finds the window of class Shell_TrayWnd");
     if (taskbar) {
-        const std::vector<HWND> secondary{createSecondaryTaskbar(0), createSecondaryTaskbar(400)};
-        checkHideAndShow(*os, hwnd(taskbar), secondary);
-        checkTaskbarsComeBack({hwnd(taskbar), secondary[0], secondary[1]});
+        // Wine 8 lets its hidden taskbar be shown; Wine 10 keeps it hidden outside a virtual
+        // desktop, and a main taskbar of this process stands in for it beside it.
+        HWND main = hwnd(taskbar);
+        ShowWindow(main, SW_SHOW);
+        if (!IsWindowVisible(main))
+            main = createTaskbar(L"Shell_TrayWnd", 0, 1024);
+        const std::vector<HWND> secondary{createTaskbar(L"Shell_SecondaryTrayWnd", 0, 300),
+                                          createTaskbar(L"Shell_SecondaryTrayWnd", 400, 300)};
+        checkHideAndShow(*os, main, secondary);
+        checkTaskbarsComeBack({main, secondary[0], secondary[1]});
     }
     checkForegroundRequest(*os);
     checkForegroundOwner(*os);

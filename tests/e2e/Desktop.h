@@ -9,6 +9,8 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -77,7 +79,10 @@ public:
         for (Window w : children(root)) {
             char *title = nullptr;
             if (XFetchName(display, w, &title) && title) {
-                if (std::string(title).ends_with(" - Wine desktop"))
+                // "shell - Wine desktop" up to Wine 8, "shell - Wine Desktop" in Wine 10.
+                std::string name(title);
+                std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+                if (name.ends_with(" - wine desktop"))
                     top = w;
                 XFree(title);
             }
