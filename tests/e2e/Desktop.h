@@ -204,9 +204,18 @@ public:
     bool hasFocus(Window w) const
     {
         // Wine's desktop keeps the X focus itself and hands keys to its windows: there the
-        // window in front is the one that gets them.
-        if (inWine())
-            return stackingPosition(w) == static_cast<int>(children(top).size()) - 1;
+        // window in front is the one that gets them. Wine 10 keeps an input method window of
+        // 1 x 1 px there as well, which is no window in front.
+        if (inWine()) {
+            const Window outer = topLevel(w);
+            const std::vector<Window> all = children(top);
+            for (auto i = all.rbegin(); i != all.rend(); ++i) {
+                XWindowAttributes a{};
+                if (XGetWindowAttributes(display, *i, &a) && a.map_state == IsViewable && a.width > 1 && a.height > 1)
+                    return *i == outer;
+            }
+            return false;
+        }
         Window focus = None;
         int revert = 0;
         XGetInputFocus(display, &focus, &revert);

@@ -549,11 +549,13 @@ public:
         if (screen.inWine()) {
             // Wine draws the frame into one X window. Its side and bottom borders stand for the
             // resize borders Windows 10 and 11 keep invisible, and lie beyond the screen as there:
-            // the title bar begins at the top edge and the client area fills the rest.
+            // the title bar begins at the top edge and the client area fills the rest. Wine 10
+            // (Debian 13) keeps the left border on the screen (4 px, 5 px at 150 and 200 %), where
+            // Wine 8 puts it beyond the edge with the same program.
             const Rect frame = screen.geometry(*lateral);
             expect(frame.y == 0 && frame.x <= 0 && frame.x + frame.w >= w && frame.y + frame.h >= h,
                    "the window \"Durchschnittszeiten\" does not cover the screen from its top edge");
-            expect(client.x == 0 && client.w == w && client.y > 0 && client.y + client.h == h,
+            expect(client.x >= 0 && client.x <= 5 && client.x + client.w == w && client.y > 0 && client.y + client.h == h,
                    "the client area of \"Durchschnittszeiten\" seen by its colours, " + std::to_string(client.w) + "x" +
                        std::to_string(client.h) + " at (" + std::to_string(client.x) + "," + std::to_string(client.y) +
                        "), is not the screen below the title bar");

@@ -63,7 +63,8 @@ probe_build=$!
 # stand_in_do then gives it a command.
 wine_desktop_start() {
   local size=$1 dpi=${2:-96} shell=shell
-  [ "${3:-}" = stand-in ] && shell=lab
+  probe_options=()
+  [ "${3:-}" = stand-in ] && shell=lab && probe_options=(--without-explorer)
   start_xvfb "$size" "$work"
   cat >"$work/settings.reg" <<EOF2
 REGEDIT4
@@ -129,9 +130,11 @@ wine_desktop_stop() {
   stop_xvfb
 }
 
-# "visible", "hidden", "partly hidden" or "none": the taskbars as Windows sees them.
+# "visible", "hidden", "partly hidden" or "none": the taskbars as Windows sees them (on the
+# stand-in's desktop, the stand-in's alone).
+probe_options=()
 taskbar_state() {
-  timeout 20 wine "$work/taskbar_probe.exe" 2>/dev/null | tr -d '\r'
+  timeout 20 wine "$work/taskbar_probe.exe" "${probe_options[@]}" 2>/dev/null | tr -d '\r'
 }
 
 # Whether the screen's bottom strip (the taskbar's place, 20 px high under Wine) looks as it did
