@@ -133,10 +133,12 @@ public:
             for (int x = w - 250; x < w; ++x)
                 if (const Rgb p = shot.at(x, y); p.b > 128 && p.r < 128 && p.g < 128)
                     top = std::min(top, y), bottom = std::max(bottom, y);
-        expect(bottom < 32 && bottom - top >= 16,
-               bottom < 0 ? std::string("no blue title at the panel's right end")
-                          : "the blue title's ink runs from y " + std::to_string(top) + " to " + std::to_string(bottom) +
-                                ", not whole inside the panel");
+        const bool titleWhole = bottom < 32 && bottom - top >= 16;
+        expect(titleWhole, bottom < 0 ? std::string("no blue title at the panel's right end")
+                                      : "the blue title's ink runs from y " + std::to_string(top) + " to " +
+                                            std::to_string(bottom) + ", not whole inside the panel");
+        if (!titleWhole)
+            save("failure_title", shot);
         for (const Rect &button : buttons())
             expect(!uniform(shot.crop(button)),
                    "no push button at (" + std::to_string(button.x) + "," + std::to_string(button.y) + ")");
