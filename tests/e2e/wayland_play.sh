@@ -21,9 +21,19 @@ runtime=$(mktemp -d)
 export XDG_RUNTIME_DIR=$runtime
 
 compositor=
+# Ends the compositor so that dbus-run-session ends its session bus too: ended itself, it would
+# leave the bus behind.
+end_compositor() {
+  [ -n "$compositor" ] || return 0
+  pkill -TERM -P "$compositor" -x 'mutter|gnome-shell' 2>/dev/null
+  for _ in $(seq 50); do kill -0 "$compositor" 2>/dev/null || break; sleep 0.1; done
+  kill "$compositor" 2>/dev/null
+  wait "$compositor" 2>/dev/null
+  compositor=
+}
 cleanup() {
   [ -n "$program" ] && kill "$program" 2>/dev/null
-  [ -n "$compositor" ] && kill "$compositor" 2>/dev/null
+  end_compositor
   stop_xvfb
   wait 2>/dev/null
   rm -rf "$runtime"
@@ -65,9 +75,7 @@ start_compositor() { # monitors
 }
 
 stop_compositor() {
-  kill "$compositor" 2>/dev/null
-  wait "$compositor" 2>/dev/null
-  compositor=
+  end_compositor
   stop_xvfb
   rm -f "$runtime"/.mutter-Xwaylandauth.*
 }
