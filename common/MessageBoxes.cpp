@@ -2,12 +2,11 @@
 
 #include <QApplication>
 #include <QGridLayout>
-#include <QGuiApplication>
-#include <QWindow>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QStyle>
+#include <QWindow>
 
 namespace common {
 
@@ -18,18 +17,24 @@ namespace {
 // monitors). Such a request is left to the compositor.
 void askForKeyboard(QWidget *window)
 {
-    if (const QWindow *focus = QGuiApplication::focusWindow(); focus && !focus->handle())
+    if (const QWindow *focus = QApplication::focusWindow(); focus && !focus->handle())
         return;
     window->activateWindow();
 }
 
-} // namespace
-
 // A box belongs to the window it is asked from, so that it stays above the test and goes with
 // it. While another program holds the keyboard the application has no active window; then the
 // box belongs to the program's topmost window.
+QWidget *boxOwner()
+{
+    QWidget *active = QApplication::activeWindow();
+    return active ? active : topWindow();
+}
+
+} // namespace
+
 OkBox::OkBox(Icon icon, const QString &caption, const QString &text, std::optional<int> top)
-    : QDialog(QApplication::activeWindow() ? QApplication::activeWindow() : topWindow(), Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint)
+    : QDialog(boxOwner(), Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint)
     , kind(icon)
     , requestedTop(top)
     , iconLabel(new QLabel(this))

@@ -39,6 +39,7 @@ struct Rect {
     int x = 0, y = 0, w = 0, h = 0;
     int centreX() const { return x + w / 2; }
     int centreY() const { return y + h / 2; }
+    bool contains(int px, int py) const { return px >= x && px < x + w && py >= y && py < y + h; }
 };
 
 struct Image {
@@ -122,6 +123,12 @@ inline std::optional<std::pair<int, int>> otherPixel(const Image &shot, Rect r, 
             if (const Rgb p = shot.at(x, y); !near(p.r, colour.r) || !near(p.g, colour.g) || !near(p.b, colour.b))
                 return std::pair{x, y};
     return std::nullopt;
+}
+
+// The pixel has the colour, as near as otherPixel asks.
+inline bool hasColour(const Image &shot, int x, int y, Rgb colour)
+{
+    return !otherPixel(shot, {x, y, 1, 1}, colour);
 }
 
 // Every pixel of the rectangle has the colour, as near as otherPixel asks.

@@ -206,11 +206,11 @@ public:
         // are checked outside it.
         Rect box{};
         if (pixelsOnly) {
+            const Rect nearPicture{picture.x - 2, picture.y - 2, picture.w + 4, picture.h + 4};
             int left = screen.width, top = screen.height, right = -1, bottom = -1;
             for (int y = 33; y < screen.height; ++y)
                 for (int x = 0; x < screen.width; ++x)
-                    if ((x < picture.x - 2 || x >= picture.x + picture.w + 2 || y < picture.y - 2 || y >= picture.y + picture.h + 2) &&
-                        otherPixel(shot, {x, y, 1, 1}, lightYellow))
+                    if (!nearPicture.contains(x, y) && !hasColour(shot, x, y, lightYellow))
                         left = std::min(left, x), top = std::min(top, y), right = std::max(right, x), bottom = std::max(bottom, y);
             if (right >= 0)
                 box = {left, top, right - left + 1, bottom - top + 1};
@@ -218,7 +218,7 @@ public:
         const auto yellowBesideTheBox = [&](Rect area, const std::string &what) {
             for (int y = area.y; y < area.y + area.h; ++y)
                 for (int x = area.x; x < area.x + area.w; ++x)
-                    if ((x < box.x || x >= box.x + box.w || y < box.y || y >= box.y + box.h) && otherPixel(shot, {x, y, 1, 1}, lightYellow)) {
+                    if (!box.contains(x, y) && !hasColour(shot, x, y, lightYellow)) {
                         expectPixel(shot, x, y, lightYellow, what);
                         return;
                     }
@@ -588,7 +588,7 @@ public:
             // A column bar lower than its label has the label below its top, and the label's
             // yellow background or blue ink may then lie over the outline at the picture's foot.
             const int y = picture.y + picture.h - 1;
-            const auto is = [&](int x, Rgb colour) { return !otherPixel(shot, {x, y, 1, 1}, colour); };
+            const auto is = [&](int x, Rgb colour) { return hasColour(shot, x, y, colour); };
             int outline = 0;
             for (int x = picture.x; x < picture.x + picture.w; ++x) {
                 outline += is(x, lightGrey);
