@@ -86,8 +86,14 @@ $wine_crash_settings
 "MS Sans Serif 8,10,12,14,18,24"="sserife.fon"
 EOF2
   local began=$SECONDS
-  (cd "$work" && timeout 60 wine reg import settings.reg) >"$work/setup.log" 2>&1 \
-    || { cat "$work/setup.log"; echo "FAIL: Wine could not set up a prefix"; exit 1; }
+  # Wine goes on writing a new prefix's registry after its first program has returned: Wine 10,
+  # slower under load, rewrote the fonts' key after the import, and the program drew its title in
+  # a serif face. So the prefix is made and left to settle (the server ends with its last
+  # program) before anything of ours goes in.
+  if [ ! -d "$WINEPREFIX" ]; then
+    (timeout 60 wine wineboot --init && timeout 60 wineserver -w) >"$work/setup.log" 2>&1 \
+      || { cat "$work/setup.log"; echo "FAIL: Wine could not make a prefix"; exit 1; }
+  fi
   # The faces Windows brings and the program names: Wine's own Tahoma and MS Sans Serif
   # (fonts-wine), installed as on Windows, where MS Sans Serif is the bitmap face sserife.fon.
   # Debian's wine 8.0 does not find them by itself: it looks for them in /usr/share/fonts/, not in
@@ -96,6 +102,8 @@ EOF2
     cp "/usr/share/wine/fonts/$face" "$WINEPREFIX/drive_c/windows/Fonts/" \
       || { echo "FAIL: /usr/share/wine/fonts/$face is missing (package fonts-wine)"; exit 1; }
   done
+  (cd "$work" && timeout 60 wine reg import settings.reg) >>"$work/setup.log" 2>&1 \
+    || { cat "$work/setup.log"; echo "FAIL: Wine could not take the prefix's settings"; exit 1; }
   if [ -n "$probe_build" ]; then
     wait "$probe_build" || { echo "FAIL: the taskbar probe or the shell stand-in did not build"; exit 1; }
     probe_build=
