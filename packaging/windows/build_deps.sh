@@ -3,8 +3,10 @@
 # libjpeg-turbo for 64-bit Windows with mingw-w64, from the Debian sources of the very versions
 # this machine has installed (Debian's own Qt is the host Qt of the cross build: moc, rcc, uic).
 # The result is cached under ${XDG_CACHE_HOME:-$HOME/.cache}/tamri/, keyed by the versions and by
-# a digest of this script and the toolchain file (their comments left out), so only the first
-# run builds (about an hour on 2 cores) and any change to the recipe builds anew. A build that
+# a digest of what goes into the build: the configure options below and the toolchain file (its
+# comments left out). Debian's patches come with the source version. So only the first run builds
+# (about an hour on 2 cores), an option changed builds anew, and an edit to this script's messages
+# or clean-up keeps the cache. A build that
 # fails or is stopped keeps its work folder (<key>.partial) and the next run resumes there; once
 # a build is complete, the cache folders of other keys are removed.
 # Usage: build_deps.sh            builds what is missing; prints the folder (alone on stdout)
@@ -21,7 +23,15 @@ gcc_version=$(version g++-mingw-w64-x86-64-posix)
 for pair in "qt6-base-dev:$qt_version" "libjpeg62-turbo-dev:$jpeg_version" "g++-mingw-w64-x86-64-posix:$gcc_version"; do
   [ -n "${pair#*:}" ] || { echo "FAIL: the package ${pair%%:*} is not installed" >&2; exit 1; }
 done
-recipe=$(grep -h -v -E '^[[:space:]]*(#|$)' "$here/build_deps.sh" "$toolchain" | sha256sum | cut -c1-12)
+# Everything that shapes the built libraries; the install prefix and the toolchain's path are
+# added where they are used.
+jpeg_options=(-DCMAKE_BUILD_TYPE=Release -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=OFF)
+qt_options=(-xplatform win32-g++ -qt-host-path /usr -release -shared -nomake examples -nomake tests
+  -no-opengl -no-dbus -no-icu -no-fontconfig -no-libjpeg -qt-zlib -qt-libpng -qt-pcre -qt-harfbuzz -qt-freetype
+  -no-feature-sql -no-feature-network -no-feature-xml -no-feature-testlib -no-feature-concurrent
+  -no-feature-vulkan -no-feature-tabletevent)
+recipe=$({ printf '%s\n' "${jpeg_options[@]}" -- "${qt_options[@]}"; grep -v -E '^[[:space:]]*(#|$)' "$toolchain"; } \
+  | sha256sum | cut -c1-12)
 key="windows-qtbase-$qt_version-libjpeg-turbo-$jpeg_version-mingw-$gcc_version-$recipe"
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/tamri
 folder=$cache/${key//[:~]/_}
@@ -122,8 +132,7 @@ progress() {
 if [ ! -f "$work/jpeg-done" ]; then
   echo "== libjpeg-turbo $jpeg_version (static)"
   cmake -S "$jpeg_source" -B "$work/jpeg-build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$folder/jpeg" \
-    -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=OFF >"$work/jpeg.log" 2>&1 \
+    -DCMAKE_INSTALL_PREFIX="$folder/jpeg" "${jpeg_options[@]}" >"$work/jpeg.log" 2>&1 \
     && cmake --build "$work/jpeg-build" -j "$(nproc)" >>"$work/jpeg.log" 2>&1 \
     && cmake --install "$work/jpeg-build" >>"$work/jpeg.log" 2>&1 \
     || { tail -40 "$work/jpeg.log"; echo "FAIL: libjpeg-turbo did not build" >&2; exit 1; }
@@ -135,11 +144,7 @@ echo "== qtbase $qt_version"
 if [ ! -f "$work/qt-configured" ]; then
   rm -rf "$work/qt-build"
   mkdir "$work/qt-build"
-  (cd "$work/qt-build" && "$qt_source/configure" -xplatform win32-g++ -qt-host-path /usr -prefix "$folder/qt" \
-    -release -shared -nomake examples -nomake tests \
-    -no-opengl -no-dbus -no-icu -no-fontconfig -no-libjpeg -qt-zlib -qt-libpng -qt-pcre -qt-harfbuzz -qt-freetype \
-    -no-feature-sql -no-feature-network -no-feature-xml -no-feature-testlib -no-feature-concurrent \
-    -no-feature-vulkan -no-feature-tabletevent \
+  (cd "$work/qt-build" && "$qt_source/configure" -prefix "$folder/qt" "${qt_options[@]}" \
     -- -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake) \
     >"$work/qt-configure.log" 2>&1 || { tail -60 "$work/qt-configure.log"; echo "FAIL: qtbase did not configure" >&2; exit 1; }
   touch "$work/qt-configured"
