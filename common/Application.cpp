@@ -103,6 +103,14 @@ QRect screenRect()
     return {screen ? screen->geometry().topLeft() : QPoint(), screenSize()};
 }
 
+bool panelReservesSpace()
+{
+    if (availableRectOverride)
+        return *availableRectOverride != screenRect();
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return !screenSizeOverride && screen && screen->availableGeometry() != screen->geometry();
+}
+
 QMargins frameMargins(const QWidget *window)
 {
     return window->windowHandle() ? window->windowHandle()->frameMargins() : QMargins();

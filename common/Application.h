@@ -37,6 +37,10 @@ inline std::optional<QSize> screenSizeOverride;
 QSize screenSize();
 // The primary screen on the desktop: with a second monitor it need not start at (0, 0).
 QRect screenRect();
+// Tests may fix the part of the screen that the desktop's panels leave free.
+inline std::optional<QRect> availableRectOverride;
+// Whether a panel or top bar reserves part of the primary screen.
+bool panelReservesSpace();
 
 // The widths of a window manager's frame round a top-level window: none before the window is
 // mapped, nor where no window manager draws frames.

@@ -11,7 +11,6 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QPainter>
@@ -48,8 +47,7 @@ Tdatenbetrachter::Tdatenbetrachter(QWidget *parent)
     // manager keeps it above a window that is merely screen-sized; full screen covers it, as the
     // test itself does. Elsewhere the geometry alone, for a modal window that is full screen from
     // the start is left unpainted where no window manager runs.
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    if (!common::screenSizeOverride && screen && screen->availableGeometry() != screen->geometry())
+    if (common::panelReservesSpace())
         setWindowState(Qt::WindowFullScreen);
 
     Panel1 = new QWidget(this);

@@ -6,6 +6,7 @@
 #include "common/Rounding.h"
 #include "task/TamriUnit.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -291,6 +292,11 @@ QImage LatPraef::lateralPicture(QSize screen)
 TlpForm::TlpForm(QWidget *parent)
     : QDialog(parent)
 {
+    // The buttons of an ordinary window, minimise and maximise too. Still a dialog to the
+    // desktop: a window manager stacks it over the full-screen results it belongs to (openbox
+    // put an ordinary window below them).
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
+                   | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Durchschnittszeiten"));
     common::setBackground(this, QColor(silver));
 
@@ -316,6 +322,12 @@ TlpForm::TlpForm(QWidget *parent)
     grafIma = new TImage(this);
 
     connect(closeB, &QPushButton::clicked, this, &TlpForm::closeBtClick);
+    // Only the program's losing the keyboard to another program ends the wait: changes of
+    // focus among its own windows queued before the show may still arrive after it.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive)
+            activatedByShow = false;
+    });
 }
 
 bool TlpForm::event(QEvent *event)

@@ -102,7 +102,9 @@ private:
     void drawLateralPreference();
 
     common::FrameKeeper frameKeeper;
-    // The show did the work of the activation that follows it.
+    // The show did the work of the activation that follows it. Where the desktop sends none
+    // (native Wayland), the keyboard going to another program ends the wait, so that the
+    // next activation is a real reactivation.
     bool activatedByShow = false;
 
     // The drawing surface keeps its brush from one drawing to the next.

@@ -192,15 +192,25 @@ TEST_F(ProgramTest, EscapeAbortsWhateverModifierIsHeld)
     }
 }
 
-TEST_F(ProgramTest, PressingEscapeOrReleasingOtherKeysDoesNothing)
+TEST_F(ProgramTest, HeldEscapeAndOtherKeysDoNothingUntilEscapeIsReleased)
 {
     BoxAnswerer boxes;
-    QTest::keyPress(QApplication::focusWidget(), Qt::Key_Escape);
+    QWidget *receiver = QApplication::focusWidget();
+    QTest::keyPress(receiver, Qt::Key_Escape);
+    // A held key repeats as press and release pairs marked as repeats.
+    for (int i = 0; i < 3; ++i)
+        for (QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {
+            QKeyEvent repeat(type, Qt::Key_Escape, Qt::NoModifier, QString(), true);
+            QApplication::sendEvent(receiver, &repeat);
+        }
+    ASSERT_TRUE(boxes.seen.empty()) << "a repeated release aborted";
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_Space, Qt::Key_A, Qt::Key_F4, Qt::Key_Tab})
         releaseKey(key);
     QTest::qWait(30);
     EXPECT_TRUE(boxes.seen.empty());
     EXPECT_TRUE(form().isVisible());
+    releaseKey(Qt::Key_Escape);
+    EXPECT_EQ(boxes.seen.size(), 1u);
 }
 
 TEST_F(ProgramTest, EscapeReleasedAgainAndAgainGivesOneBox)
@@ -216,6 +226,24 @@ TEST_F(ProgramTest, EscapeReleasedAgainAndAgainGivesOneBox)
     QTest::qWait(30);
     EXPECT_EQ(boxes.seen.size(), 1u);
     EXPECT_EQ(std::count(os().calls.begin(), os().calls.end(), taskbarShown), 1);
+}
+
+TEST_F(ProgramTest, AccessKeysDoWhatTheirButtonsDo)
+{
+    // A button's access key presses it visibly, releasing it a moment later.
+    const auto press = [this](Qt::Key key, const std::function<bool()> &done) {
+        QTest::keyClick(form().windowHandle(), key, Qt::AltModifier);
+        return QTest::qWaitFor(done, giveUpAfterMs);
+    };
+    BoxAnswerer boxes;
+    ASSERT_TRUE(press(Qt::Key_H, [&] { return boxes.seen.size() == 1; }));
+    EXPECT_EQ(boxes.seen[0].caption, "Information");
+    ASSERT_TRUE(press(Qt::Key_B, [&] { return !form().ctrlPanel->isVisible(); }));
+    EXPECT_EQ(TamriUnit::gridColumns, 7);
+
+    start(QSize(1024, 768));
+    ASSERT_TRUE(press(Qt::Key_E, [this] { return !form().isVisible(); }));
+    EXPECT_EQ(os().calls.back(), taskbarShown);
 }
 
 TEST_F(ProgramTest, HelpBoxCanBeShownAgainAndAgain)

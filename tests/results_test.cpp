@@ -529,11 +529,22 @@ struct ChartPlace {
     QSize screen;
     QRect chart;
     int rightMargin;
+    int panel = 0;   // what a desktop's panel reserves at the foot of the screen
 };
 
 class ChartGeometry : public ResultsWindows, public testing::WithParamInterface<ChartPlace> {
 protected:
-    void SetUp() override { start(GetParam().screen); }
+    void SetUp() override
+    {
+        if (GetParam().panel)
+            common::availableRectOverride = QRect(primaryOrigin, GetParam().screen - QSize(0, GetParam().panel));
+        start(GetParam().screen);
+    }
+    void TearDown() override
+    {
+        common::availableRectOverride.reset();
+        ResultsWindows::TearDown();
+    }
 };
 
 TEST_P(ChartGeometry, FullScreenWithTheChartBelowThePanel)
@@ -543,6 +554,9 @@ TEST_P(ChartGeometry, FullScreenWithTheChartBelowThePanel)
     showViewer();
 
     EXPECT_EQ(viewer().geometry(), QRect(primaryOrigin, screen));
+    // Over a panel that reserves space only a full-screen window lies; elsewhere a modal
+    // window full screen from the start is left unpainted where no window manager runs.
+    EXPECT_EQ(viewer().isFullScreen(), GetParam().panel > 0);
     EXPECT_TRUE(viewer().windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(viewer().windowTitle(), "Datenbetrachter");
     EXPECT_EQ(viewer().Panel1->geometry(), QRect(0, 0, screen.width(), 41));
@@ -590,7 +604,8 @@ TEST_P(ChartGeometry, FullScreenWithTheChartBelowThePanel)
 
 INSTANTIATE_TEST_SUITE_P(TwoScreens, ChartGeometry,
                          testing::Values(ChartPlace{QSize(1920, 1080), QRect(35, 61, 1728, 1019), 86},
-                                         ChartPlace{QSize(1366, 768), QRect(35, 61, 1229, 707), 61}));
+                                         ChartPlace{QSize(1366, 768), QRect(35, 61, 1229, 707), 61},
+                                         ChartPlace{QSize(1920, 1080), QRect(35, 61, 1728, 1019), 86, 40}));
 
 TEST_F(ResultsWindows, SecondPointIsRedAtEveryActivation)
 {
@@ -625,6 +640,25 @@ TEST_F(ResultsWindows, SecondPointIsRedAtEveryActivation)
     for (int y = int(midY) - 1; y <= int(midY) + 2; ++y)
         blackNear += pixel(shot, midX, y) == black;
     EXPECT_GE(blackNear, 1) << "no line at x " << midX;
+}
+
+TEST(LineChart, PointsGivenOutOfOrderAreJoinedInAscendingX)
+{
+    LineChart chart;
+    chart.resize(400, 300);
+    chart.setMinimumX(1);
+    for (const auto &[x, y] : {std::pair{1.0, 1.0}, {3.0, 1.0}, {2.0, 3.0}})
+        chart.series()->addPoint(x, y, Qt::black);
+    const QImage shot = chart.grab().toImage();
+    const std::vector<QPoint> markers = readChart(chart).markers;
+    ASSERT_EQ(markers.size(), 3u);
+    // Halfway from x 1 up to x 2 lies the line; joined in the given order it would run flat there.
+    const QPoint mid = (markers[0] + markers[1]) / 2;
+    int blackNear = 0;
+    for (int y = mid.y() - 1; y <= mid.y() + 1; ++y)
+        blackNear += pixel(shot, mid.x(), y) == black;
+    EXPECT_GE(blackNear, 1);
+    EXPECT_NE(pixel(shot, mid.x(), markers[0].y()), black);
 }
 
 // ---------------------------------------------------------------- keeping the results
@@ -813,6 +847,8 @@ TEST_F(ResultsWindows, LateralWindowOpensOnceAndCloseBReturnsToTheChart)
     steps.then(lpForm, [this] {
         EXPECT_FALSE(viewer().lpButton->isEnabled());
         EXPECT_EQ(lateral().windowTitle(), "Durchschnittszeiten");
+        // With the buttons of an ordinary window, which a dialog lacks.
+        EXPECT_TRUE(lateral().windowFlags().testFlags(Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint));
         EXPECT_EQ(lateral().closeB->text(), "Schließen");
         // The outer frame is the screen (the offscreen platform draws a thin frame of its own);
         // the picture lies where the screen's height puts it, in client coordinates.
@@ -1003,6 +1039,19 @@ TEST_F(LateralPicture, ShownWithoutActivationItIsLaidOutAndDrawnOnce)
     EXPECT_EQ(pixel(lateralPicture(), 631, 396), black);
     activate(&lateral());
     EXPECT_EQ(pixel(lateralPicture(), 1000, 700), white);
+    activate(&lateral());
+    EXPECT_EQ(pixel(lateralPicture(), 1000, 700), barYellow);
+    lateral().hide();
+}
+
+// Where no activation follows the show, the keyboard going to another program and coming back
+// is a reactivation all the same. The offscreen platform always activates a shown window, so
+// the keyboard's move is announced here as a compositor's would be.
+TEST_F(LateralPicture, WithoutTheShowsActivationTheNextOneDrawsAgain)
+{
+    numbersWithLongestLastLines();
+    lateral().show();
+    emit qApp->applicationStateChanged(Qt::ApplicationInactive);
     activate(&lateral());
     EXPECT_EQ(pixel(lateralPicture(), 1000, 700), barYellow);
     lateral().hide();

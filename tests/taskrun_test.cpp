@@ -342,6 +342,15 @@ TEST_F(TaskRun, TargetFrameLiesTwentyPixelsOutsideTheNumbersCentre)
     EXPECT_EQ(at(35, 90), 0xff0000u);
     EXPECT_EQ(at(-10, 35), 0xffffffu);
     EXPECT_EQ(at(-30, 35), 0xffffffu);
+    // Round corners, as a wide pen's round ends draw them: at each, the pen's outermost pixel
+    // stays white while the two beside it along the edges are red.
+    for (const auto &[corner, out] : {std::pair{QPoint(-20, -20), QPoint(-3, -3)}, {QPoint(90, -20), QPoint(2, -3)},
+                                      {QPoint(90, 90), QPoint(2, 2)}, {QPoint(-20, 90), QPoint(-3, 2)}}) {
+        const QPoint tip = corner + out, inward(out.x() < 0 ? 1 : -1, out.y() < 0 ? 1 : -1);
+        EXPECT_EQ(at(tip.x(), tip.y()), 0xffffffu) << corner.x() << "," << corner.y();
+        EXPECT_EQ(at(tip.x() + inward.x(), tip.y()), 0xff0000u) << corner.x() << "," << corner.y();
+        EXPECT_EQ(at(tip.x(), tip.y() + inward.y()), 0xff0000u) << corner.x() << "," << corner.y();
+    }
     // The counter "0" at the top left, black on white.
     int dark = 0;
     for (int y = 5; y < 20; ++y)
