@@ -248,23 +248,16 @@ TEST_F(TaskRun, NumbersTaskFromStartToResultsButton)
     EXPECT_FALSE(form().ladenBB_1->isEnabled());
 }
 
-// The unit tests' desktop scales by 1.5 on the primary screen and by 1.25 overall (test_main):
-// the board is still laid out in the display's own pixels, as on an unscaled desktop.
-TEST_F(TaskRun, BoardInTheScreensOwnPixelsOnAScalingDesktop)
+// test_main sets the scaling variables a KDE desktop at 150 % exports: this shows only that the
+// program leaves them aside. Device pixels on a desktop that really scales are checked by the
+// Wine runs at 120, 144 and 192 DPI (tests/windows/wine_play.sh).
+TEST_F(TaskRun, ScalingVariablesOfTheDesktopAreLeftAside)
 {
     start(std::nullopt);
     EXPECT_EQ(QGuiApplication::primaryScreen()->devicePixelRatio(), 1.0);
     EXPECT_EQ(common::screenRect(), QRect(primaryOrigin, QSize(1920, 1080)));
     startTask(form().ladenBB_2);
     EXPECT_EQ(form().geometry(), QRect(primaryOrigin, QSize(1920, 1080)));
-    EXPECT_EQ(cellAt(0, 0)->geometry(), QRect(81, 52, 70, 70));
-    EXPECT_EQ(cellAt(8, 6)->geometry(), QRect(1769, 958, 70, 70));
-    const QImage shot = form().grab().toImage();
-    ASSERT_EQ(shot.size(), QSize(1920, 1080));
-    // The frame's left line, 20 px left of the centre cell at (925, 505).
-    EXPECT_EQ(shot.pixel(905, 540) & 0xffffff, qRgb(255, 0, 0) & 0xffffff);
-    EXPECT_EQ(shot.pixel(81, 52) & 0xffffff, qRgb(238, 238, 238) & 0xffffff);
-    EXPECT_EQ(shot.pixel(80, 52) & 0xffffff, qRgb(255, 255, 255) & 0xffffff);
 }
 
 TEST_F(TaskRun, PicturesTaskCountsPastTheCentreAndFinishesAt35)
