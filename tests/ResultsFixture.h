@@ -12,36 +12,10 @@
 
 #include <deque>
 #include <functional>
-#include <initializer_list>
 #include <utility>
 #include <vector>
 
 namespace testsupport {
-
-inline QRgb pixel(const QImage &image, int x, int y)
-{
-    return image.pixel(x, y) & 0xffffff;
-}
-
-constexpr QRgb black = 0x000000;
-constexpr QRgb white = 0xffffff;
-constexpr QRgb silver = 0xc0c0c0;
-constexpr QRgb barYellow = 0xffffc4;
-constexpr QRgb boxGrey = 0xe1e1e1;
-constexpr QRgb lightGrey = 0xeeeeee;
-constexpr QRgb headerBlue = 0x0000ff;
-
-// A pixel a reader can point at, and the colour it has.
-struct Spot {
-    int x, y;
-    QRgb colour;
-};
-
-inline void expectSpots(const QImage &image, std::initializer_list<Spot> spots)
-{
-    for (const Spot &spot : spots)
-        EXPECT_EQ(pixel(image, spot.x, spot.y), spot.colour) << "at (" << spot.x << ", " << spot.y << ")";
-}
 
 // The chart as a reader sees it: the triangles from left to right (their centres), and the
 // labelled ticks of both axes with the value each stands for and where its tick lies.

@@ -305,18 +305,14 @@ TEST_F(TaskRun, PictureCellsShowTheirTileAndTheCentreShowsTheTarget)
 TEST_F(TaskRun, NumberCellsShowTheirNumberInTwoDigitsOnLightGrey)
 {
     startTask(form().ladenBB_2);
-    const QColor lightGrey(238, 238, 238);
     for (int i = 0; i <= lastIndex; ++i) {
         if (i == centreIndex)
             continue;   // shows the target
         const QImage picture = cellAt(i % gridColumns, i / gridColumns)->picture();
         const QString number = QStringLiteral("%1").arg(cellContent[i] + 1, 2, 10, QLatin1Char('0'));
-        EXPECT_TRUE(showsText(picture, QPoint(17, 17), number, common::tahoma(32), Qt::black, lightGrey)) << "cell " << i;
+        EXPECT_TRUE(showsText(picture, QPoint(17, 17), number, common::tahoma(32), Qt::black, QColor(lightGrey))) << "cell " << i;
         // Light grey round the number; outside the 70 px face the bitmap stays white.
-        EXPECT_EQ(picture.pixel(0, 0) & 0xffffff, 0xeeeeeeu);
-        EXPECT_EQ(picture.pixel(16, 69) & 0xffffff, 0xeeeeeeu);
-        EXPECT_EQ(picture.pixel(69, 69) & 0xffffff, 0xeeeeeeu);
-        EXPECT_EQ(picture.pixel(70, 70) & 0xffffff, 0xffffffu);
+        expectSpots(picture, {{0, 0, lightGrey}, {16, 69, lightGrey}, {69, 69, lightGrey}, {70, 70, white}});
         for (int x = 0; x < 70; ++x)
             ASSERT_EQ(picture.pixel(x, 16) & 0xffffff, 0xeeeeeeu) << x;
     }
@@ -328,13 +324,8 @@ TEST_F(TaskRun, TargetFrameLiesTwentyPixelsOutsideTheNumbersCentre)
     const QPoint centre = cellAt(centreColumn, centreRow)->pos();
     EXPECT_EQ(centre, QPoint(33 + 4 * 111, 31 + 3 * 106));
     const QImage shot = form().grab().toImage();
-    const auto at = [&](int dx, int dy) { return shot.pixel(centre.x() + dx, centre.y() + dy) & 0xffffff; };
-    EXPECT_EQ(at(-20, 35), 0xff0000u);
-    EXPECT_EQ(at(90, 35), 0xff0000u);
-    EXPECT_EQ(at(35, -20), 0xff0000u);
-    EXPECT_EQ(at(35, 90), 0xff0000u);
-    EXPECT_EQ(at(-10, 35), 0xffffffu);
-    EXPECT_EQ(at(-30, 35), 0xffffffu);
+    expectSpots(shot, {{-20, 35, red}, {90, 35, red}, {35, -20, red}, {35, 90, red}, {-10, 35, white}, {-30, 35, white}},
+                centre);
     // The counter "0" at the top left, black on white.
     int dark = 0;
     for (int y = 5; y < 20; ++y)
@@ -365,14 +356,9 @@ TEST_F(TaskRun, TargetFrameOverlapsThePicturesCentreCell)
 {
     startTask(form().ladenBB_1);
     const QPoint centre = cellAt(centreColumn, centreRow)->pos();
-    const QImage shot = form().grab().toImage();
-    const auto at = [&](int dx, int dy) { return shot.pixel(centre.x() + dx, centre.y() + dy) & 0xffffff; };
-    EXPECT_EQ(at(-2, 50), 0xff0000u);
-    EXPECT_EQ(at(0, 50), 0xff0000u);     // the pen reaches into the cell's edge
-    EXPECT_EQ(at(105, 50), 0xff0000u);
-    EXPECT_EQ(at(50, -2), 0xff0000u);
-    EXPECT_EQ(at(50, 105), 0xff0000u);
-    EXPECT_EQ(at(-8, 50), 0xffffffu);
+    // The pen reaches into the cell's edge at (0, 50).
+    expectSpots(form().grab().toImage(),
+                {{-2, 50, red}, {0, 50, red}, {105, 50, red}, {50, -2, red}, {50, 105, red}, {-8, 50, white}}, centre);
 }
 
 TEST_F(TaskRun, BadInputChangesNothing)
