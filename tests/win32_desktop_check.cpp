@@ -324,11 +324,8 @@ private:
 bool takesTheKeyboard(HWND window)
 {
     typedInto = nullptr;
-    INPUT keys[2]{};
-    keys[0].type = keys[1].type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = keys[1].ki.wVk = 'K';
-    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, keys, sizeof(INPUT));
+    keybd_event('K', 0, 0, 0);
+    keybd_event('K', 0, KEYEVENTF_KEYUP, 0);
     for (int wait = 0; wait < 20 && !typedInto; ++wait)
         pumpMessages(20);
     return typedInto == window;
