@@ -174,23 +174,6 @@ TEST_F(KeptResults, CopiedTableParsesIntoTheTimesAndAveragesAndCancelledPrintCha
 
 // ---------------------------------------------------------------- leaving the windows
 
-namespace {
-
-// Counts how often a window is shown.
-class ShowCounter : public QObject {
-public:
-    int shown = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        shown += event->type() == QEvent::Show;
-        return false;
-    }
-};
-
-} // namespace
-
 TEST_F(ResultsWindows, SchliessenButtonEndsTheProgramWithExitCodeOne)
 {
     playTask(true);
@@ -210,7 +193,14 @@ TEST_F(ResultsWindows, SchliessenButtonEndsTheProgramWithExitCodeOne)
 TEST_F(ResultsWindows, LateralWindowOpensOnceAndCloseBReturnsToTheChart)
 {
     playTask(true);
-    ShowCounter lateralShows;
+    struct : QObject {
+        int shown = 0;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            shown += event->type() == QEvent::Show;
+            return false;
+        }
+    } lateralShows;
     lateral().installEventFilter(&lateralShows);
     steps.then(datenbetrachter, [this] {
         QTimer::singleShot(0, [this] { click(viewer().lpButton); });
