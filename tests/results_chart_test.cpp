@@ -156,7 +156,7 @@ TEST_P(ChartGeometry, FullScreenWithTheChartBelowThePanel)
     EXPECT_EQ(viewer().schliessenButton->geometry(), QRect(166, 4, 159, 30));
     EXPECT_EQ(viewer().lpButton->text(), "Laterale Präferenz");
     EXPECT_EQ(viewer().schliessenButton->text(), "Betrachter schliessen");
-    // Keeping the results: right of the specified buttons, in their font, with no access key.
+    // Keeping the results: right of the panel's first two buttons, in their font, with no access key.
     EXPECT_EQ(viewer().druckenButton->geometry(), QRect(331, 4, 100, 30));
     EXPECT_EQ(viewer().kopierenButton->geometry(), QRect(437, 4, 100, 30));
     EXPECT_EQ(viewer().druckenButton->text(), "Drucken …");
