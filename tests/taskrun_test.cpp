@@ -248,9 +248,9 @@ TEST_F(TaskRun, NumbersTaskFromStartToResultsButton)
     EXPECT_FALSE(form().ladenBB_1->isEnabled());
 }
 
-// test_main sets the scaling variables a KDE desktop at 150 % exports: this shows only that the
-// program leaves them aside. Device pixels on a desktop that really scales are checked by the
-// Wine runs at 120, 144 and 192 DPI (tests/windows/wine_play.sh).
+// test_main sets the scale factors a scaling desktop exports, as KDE does: this shows only that
+// the program leaves them aside. Device pixels on a desktop that really scales are checked by
+// the Wine runs at 120, 144 and 192 DPI (tests/windows/wine_play.sh).
 TEST_F(TaskRun, ScalingVariablesOfTheDesktopAreLeftAside)
 {
     start(std::nullopt);
