@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QElapsedTimer>
 #include <QFont>
+#include <QImage>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPoint>
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <set>
@@ -90,6 +92,36 @@ protected:
 
     ModalWatchdog watchdog;
 };
+
+// A picture's pixel without its alpha.
+inline QRgb pixel(const QImage &image, int x, int y)
+{
+    return image.pixel(x, y) & 0xffffff;
+}
+
+constexpr QRgb black = 0x000000;
+constexpr QRgb white = 0xffffff;
+constexpr QRgb red = 0xff0000;
+constexpr QRgb silver = 0xc0c0c0;
+constexpr QRgb lightYellow = 0xfafaaa;
+constexpr QRgb barYellow = 0xffffc4;
+constexpr QRgb boxGrey = 0xe1e1e1;
+constexpr QRgb lightGrey = 0xeeeeee;
+constexpr QRgb headerBlue = 0x0000ff;
+
+// A pixel a reader can point at, and the colour it has.
+struct Spot {
+    int x, y;
+    QRgb colour;
+};
+
+// Every spot, placed from `origin`, has its colour.
+inline void expectSpots(const QImage &image, std::initializer_list<Spot> spots, QPoint origin = {})
+{
+    for (const Spot &spot : spots)
+        EXPECT_EQ(pixel(image, origin.x() + spot.x, origin.y() + spot.y), spot.colour)
+            << "at (" << spot.x << ", " << spot.y << ") from (" << origin.x() << ", " << origin.y() << ")";
+}
 
 // Clicks (press and release of the left button) in the middle of a widget.
 void click(QWidget *widget, Qt::MouseButton button = Qt::LeftButton);

@@ -136,10 +136,7 @@ public:
 
     void click(int x, int y) const
     {
-        XTestFakeMotionEvent(display, -1, x0 + x, y0 + y, CurrentTime);
-        XSync(display, False);
-        if (pixelsOnly)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));   // the nested compositor's seat must see the move first
+        movePointer(x, y);
         XTestFakeButtonEvent(display, 1, True, CurrentTime);
         XTestFakeButtonEvent(display, 1, False, CurrentTime);
         XSync(display, False);
@@ -149,11 +146,21 @@ public:
 
     // A nested compositor draws the pointer into the picture: out of the way in the top-right
     // corner, where only its tip shows and nothing is compared, it leaves the checks alone.
-    void park() const
+    void park() const { movePointer(width - 1, 0); }
+
+    // The X server has moved the pointer once XSync returns, a nested compositor's seat only once
+    // it has read the event: a click before then lands where the pointer was. The compositor
+    // then draws the pointer at the new place, which is waited for (1 s at the most, for a
+    // pointer that was there already).
+    void movePointer(int x, int y) const
     {
-        XTestFakeMotionEvent(display, -1, x0 + width - 1, y0, CurrentTime);
+        const int left = std::max(x - 2, 0), top = std::max(y - 2, 0);
+        const Rect spot{left, top, std::min(x + 16, width) - left, std::min(y + 16, height) - top};
+        const Image before = pixelsOnly ? grab(spot) : Image{};
+        XTestFakeMotionEvent(display, -1, x0 + x, y0 + y, CurrentTime);
         XSync(display, False);
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (pixelsOnly)
+            waitUntil([&] { return grab(spot) != before; }, std::chrono::seconds(1));
     }
 
     void key(KeySym symbol, bool withAlt = false) const

@@ -40,7 +40,18 @@ struct Rect {
     int centreX() const { return x + w / 2; }
     int centreY() const { return y + h / 2; }
     bool contains(int px, int py) const { return px >= x && px < x + w && py >= y && py < y + h; }
+    bool operator==(const Rect &) const = default;
 };
+
+inline std::string at(int x, int y)
+{
+    return "(" + std::to_string(x) + "," + std::to_string(y) + ")";
+}
+
+inline std::string str(Rect r)
+{
+    return std::to_string(r.w) + "x" + std::to_string(r.h) + " at " + at(r.x, r.y);
+}
 
 struct Image {
     int width = 0, height = 0;
@@ -135,8 +146,8 @@ inline bool hasColour(const Image &shot, int x, int y, Rgb colour)
 inline void expectArea(const Image &shot, Rect r, Rgb colour, const std::string &what)
 {
     if (const auto p = otherPixel(shot, r, colour))
-        expect(false, what + ": pixel (" + std::to_string(p->first) + "," + std::to_string(p->second) + ") is " +
-                          str(shot.at(p->first, p->second)) + ", expected " + str(colour));
+        expect(false, what + ": pixel " + at(p->first, p->second) + " is " + str(shot.at(p->first, p->second)) +
+                          ", expected " + str(colour));
 }
 
 inline void expectPixel(const Image &shot, int x, int y, Rgb colour, const std::string &what)

@@ -1,0 +1,71 @@
+// The ways through the program the player takes, by the names the command line gives them.
+#include "Player.h"
+
+void run(const std::string &scenario, bool numbers, const std::string &shots)
+{
+    Desktop screen(area);
+    if (wineDesktop)
+        screen.insideWineDesktop();
+    if (pixelsOnly)
+        screen.park();
+    Player player(screen, shots, numbers);
+    if (scenario == "panel-shown") {
+        waitFor("the desktop's panel at the bottom", [&] {
+            const Image row = screen.grab({0, screen.height - 1, screen.width, 1});
+            return uniform(row) && row.at(0, 0) == panelColour;
+        }, 5s);
+        return;
+    }
+    const Image start = player.startScreen();
+    const auto click = [&](Rect button) { screen.click(button.centreX(), button.centreY()); };
+    const Rect ende = Player::buttons()[2], help = Player::buttons()[3];
+    // Escape, then "Ja" in the box that asks whether to stop.
+    const auto escape = [&] {
+        screen.key(XK_Escape);
+        player.answerBox("tamri");
+    };
+    if (scenario == "start-screen")
+        return;
+    if (scenario == "alt-f4") {
+        player.waitForMainWindowFocus();
+        screen.key(XK_F4, true);
+        waitFor("the main window to close after Alt+F4", [&] { return !screen.window("Tamri"); }, 5s);
+        expect(!screen.window("tamri"), "a box came up when the main window was closed");
+    } else if (scenario == "bad-input") {
+        click(help);
+        player.answerBox("Information", XK_F4, true);
+        player.waitForMainWindowFocus();
+        expectArea(screen.grab(), {0, 33, screen.width, screen.height - 33}, lightYellow,
+                   "the start screen after the help box was closed with Alt+F4");
+        player.openTask(false, true);
+        player.play(2);
+        escape();
+    } else if (scenario == "help-ende") {
+        click(help);
+        player.answerBox("Information");
+        click(ende);
+    } else if (scenario == "escape-start") {
+        player.waitForMainWindowFocus();
+        escape();
+    } else if (scenario == "escape-task") {
+        player.openTask(true);
+        player.play(3);
+        escape();
+    } else if (scenario == "task" || scenario == "escape-finished" || scenario == "ende-finished") {
+        if (scenario == "task" && numbers)
+            player.save("start", start);
+        player.openTask(false);
+        player.play();
+        player.finishedScreen(start);
+        if (scenario == "task") {
+            player.results();
+        } else if (scenario == "escape-finished") {
+            player.waitForMainWindowFocus();
+            escape();
+        } else {
+            click(ende);
+        }
+    } else {
+        fail("unknown scenario " + scenario);
+    }
+}
