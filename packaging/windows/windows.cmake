@@ -1,4 +1,4 @@
-# The Windows program, cross-built on Debian (./package.sh windows): tamri.exe with everything it
+# The Windows program, cross-built on Debian (./package.sh windows): Tamri.exe with everything it
 # needs beside it, packed as a ZIP folder and as an NSIS installer by CPack.
 
 install(TARGETS tamri RUNTIME DESTINATION .)
@@ -47,7 +47,7 @@ set(CPACK_PACKAGE_VENDOR "Tamri developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Tamri, a full-screen visual search test for psychological assessment")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Tamri)
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Tamri)
-set(CPACK_PACKAGE_EXECUTABLES tamri Tamri)
+set(CPACK_PACKAGE_EXECUTABLES ${TAMRI_PROGRAM_NAME} Tamri)
 set(CPACK_STRIP_FILES ON)
 # Each generator names its file (see cpack_file_names.cmake).
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack_file_names.cmake)
@@ -59,7 +59,7 @@ set(CPACK_NSIS_DISPLAY_NAME Tamri)
 # A 64-bit installer (NSIS makes 32-bit ones by default), which also writes the 64-bit registry.
 set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
-set(CPACK_NSIS_INSTALLED_ICON_NAME tamri.exe)
+set(CPACK_NSIS_INSTALLED_ICON_NAME ${TAMRI_PROGRAM_NAME}.exe)
 set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/resources/tamri.ico)
 set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/resources/tamri.ico)
 include(CPack)

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
@@ -180,7 +181,16 @@ public:
 
     // A mapped top-level window with exactly this WM_NAME; under a window manager it lies
     // inside the manager's frame window.
-    std::optional<Window> window(const std::string &name) const { return findNamed(top, name, 3); }
+    std::optional<Window> window(const std::string &name) const { return findNamed(top, name, 3, nullptr); }
+    // The main window and the plain boxes share their title where the program's file is named
+    // Tamri (Tamri.exe on Windows): the main window covers the screen, a box never does.
+    std::optional<Window> mainWindow() const { return findNamed(top, "Tamri", 3, [this](Window w) { return geometry(w).w * 4 > width * 3; }); }
+    std::optional<Window> box(const std::string &title) const
+    {
+        return findNamed(top, title, 3, [this](Window w) { return geometry(w).w * 4 <= width * 3; });
+    }
+    // The plain boxes' title: the program's file name, tamri on Linux, Tamri.exe on Windows.
+    std::string plainBoxTitle() const { return inWine() ? "Tamri" : "tamri"; }
 
     // Where a window's client area lies on the screen.
     Rect geometry(Window w) const
@@ -266,7 +276,8 @@ private:
         return w;
     }
 
-    std::optional<Window> findNamed(Window parent, const std::string &name, int depth) const
+    std::optional<Window> findNamed(Window parent, const std::string &name, int depth,
+                                    const std::function<bool(Window)> &accept) const
     {
         for (Window w : children(parent)) {
             XWindowAttributes attributes{};
@@ -278,10 +289,10 @@ private:
                 match = name == title;
                 XFree(title);
             }
-            if (match)
+            if (match && (!accept || accept(w)))
                 return w;
             if (depth > 1)
-                if (const auto inside = findNamed(w, name, depth - 1))
+                if (const auto inside = findNamed(w, name, depth - 1, accept))
                     return inside;
         }
         return std::nullopt;

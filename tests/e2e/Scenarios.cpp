@@ -22,15 +22,15 @@ void run(const std::string &scenario, bool numbers, const std::string &shots)
     // Escape, then "Ja" in the box that asks whether to stop.
     const auto escape = [&] {
         screen.key(XK_Escape);
-        player.answerBox("tamri");
+        player.answerBox(screen.plainBoxTitle());
     };
     if (scenario == "start-screen")
         return;
     if (scenario == "alt-f4") {
         player.waitForMainWindowFocus();
         screen.key(XK_F4, true);
-        waitFor("the main window to close after Alt+F4", [&] { return !screen.window("Tamri"); }, 5s);
-        expect(!screen.window("tamri"), "a box came up when the main window was closed");
+        waitFor("the main window to close after Alt+F4", [&] { return !screen.mainWindow(); }, 5s);
+        expect(!screen.box(screen.plainBoxTitle()), "a box came up when the main window was closed");
     } else if (scenario == "bad-input") {
         click(help);
         player.answerBox("Information", XK_F4, true);

@@ -60,9 +60,9 @@ public:
     Window boxOnTop(const std::string &title)
     {
         std::optional<Window> box;
-        waitFor("a box titled \"" + title + "\"", [&] { return (box = screen.window(title)).has_value(); });
+        waitFor("a box titled \"" + title + "\"", [&] { return (box = screen.box(title)).has_value(); });
         waitFor("the keyboard focus on the box \"" + title + "\"", [&] { return screen.hasFocus(*box); });
-        if (const auto main = screen.window("Tamri"))
+        if (const auto main = screen.mainWindow())
             expect(screen.stackingPosition(*box) > screen.stackingPosition(*main),
                    "the box \"" + title + "\" lies below the main window");
         return *box;
@@ -79,13 +79,13 @@ public:
         }
         boxOnTop(title);
         screen.key(key, withAlt);
-        waitFor("the box \"" + title + "\" to close", [&] { return !screen.window(title); });
+        waitFor("the box \"" + title + "\" to close", [&] { return !screen.box(title); });
     }
 
     void waitForMainWindowFocus()
     {
         std::optional<Window> main;
-        waitFor("the main window \"Tamri\"", [&] { return (main = screen.window("Tamri")).has_value(); });
+        waitFor("the main window \"Tamri\"", [&] { return (main = screen.mainWindow()).has_value(); });
         waitFor("the keyboard focus on the main window", [&] { return screen.hasFocus(*main); });
     }
 
@@ -394,7 +394,7 @@ public:
 
             bool thanks = false;
             waitFor("a new target or the thanks box after hit " + std::to_string(t + 1), [&] {
-                if (pixelsOnly ? t + 1 == board.targets() && screen.grab() != shot : screen.window("tamri").has_value()) {
+                if (pixelsOnly ? t + 1 == board.targets() && screen.grab() != shot : screen.box(screen.plainBoxTitle()).has_value()) {
                     thanks = true;
                     return true;
                 }
@@ -423,7 +423,7 @@ public:
                                       " pixels are neither black nor white");
         }
         otherOutputUnchanged("with the thanks box open");
-        answerBox("tamri");
+        answerBox(screen.plainBoxTitle());
         return hits;
     }
 

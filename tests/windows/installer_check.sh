@@ -42,8 +42,8 @@ install_and_remove() { # name hive folder start-menu-folder switches...
   local rc=0
   timeout 120 wine "$setup" "$@" || rc=$?
   [ "$rc" = 0 ] || fail "$name: the silent install ended with exit code $rc"
-  [ -f "$folder/tamri.exe" ] && echo "program: ${folder#"$drive/"}/tamri.exe" \
-    || fail "$name: no tamri.exe in ${folder#"$drive/"}; tamri.exe found: $(find "$drive" -iname tamri.exe)"
+  [ -f "$folder/Tamri.exe" ] && echo "program: ${folder#"$drive/"}/Tamri.exe" \
+    || fail "$name: no Tamri.exe in ${folder#"$drive/"}; found in any case: $(find "$drive" -iname tamri.exe)"
   [ -f "$menu/Tamri/Tamri.lnk" ] && echo "Start-menu entry: ${menu#"$drive/"}/Tamri/Tamri.lnk" \
     || fail "$name: no Start-menu entry in ${menu#"$drive/"}; found: $(find "$drive" -iname 'Tamri.lnk')"
   local entry
@@ -61,12 +61,12 @@ install_and_remove() { # name hive folder start-menu-folder switches...
     shared=$(find "$drive/Program Files" "$drive/ProgramData" -iname 'tamri*' 2>/dev/null)
     [ -z "$shared" ] || fail "$name: written for all users: $shared"
   fi
-  [ -f "$folder/tamri.exe" ] || return
+  [ -f "$folder/Tamri.exe" ] || return
   echo "installed files:"
   (cd "$folder" && find . -type f | sort | sed 's/^/  /')
 
   echo "the installed program: start screen, then Escape"
-  wine "$folder/tamri.exe" &
+  wine "$folder/Tamri.exe" &
   program=$!
   local driver=0
   timeout 60 "$play" escape-start --wine-desktop --shots "$out" || driver=$?

@@ -10,7 +10,7 @@ source "$(dirname "$0")/wine_desktop.sh"
 windows_package 'tamri-*-windows-x64.zip' "ZIP folder"
 zip=$package
 (cd "$work" && cmake -E tar xf "$zip") || { echo "FAIL: cannot unpack $zip"; exit 1; }
-exe=$(ls "$work"/tamri-*-windows-x64/tamri.exe)
+exe=$(ls "$work"/tamri-*-windows-x64/Tamri.exe)
 
 began=$SECONDS
 wine_desktop_start 1366x768
