@@ -25,19 +25,22 @@ void FakeOs::showTaskbars()
         std::fprintf(stderr, "%s\n", calls.back().c_str());
 }
 
-Os::AttachToken FakeOs::attachForegroundInput()
+std::optional<Os::AttachToken> FakeOs::attachForegroundInput()
 {
     calls.push_back("attach");
-    return 1;
+    return frontRefuses ? std::nullopt : std::optional<AttachToken>(1);
 }
 
-void FakeOs::raiseWindow(WindowHandle window)
+bool FakeOs::raiseWindow(WindowHandle window)
 {
     calls.push_back("raise");
     lastRaised = window;
     if (raiseThrows)
         throw std::runtime_error("raise refused");
+    if (frontRefuses)
+        return false;
     foreignForeground = false;
+    return true;
 }
 
 void FakeOs::detachForegroundInput(AttachToken)

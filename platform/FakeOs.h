@@ -23,6 +23,10 @@ public:
     bool foreignForeground = false;
     WindowHandle lastRaised = 0;
     bool raiseThrows = false;
+    // The window in front hangs, or refuses the sharing of its input and the front as an
+    // elevated window does.
+    bool frontHung = false;
+    bool frontRefuses = false;
     std::uint32_t tick = 0;
     std::uint32_t msPerRead = 0;
     std::uint32_t msPerPaint = 0;
@@ -56,8 +60,9 @@ public:
     std::optional<std::uint64_t> performanceCounter() override { return counter; }
 
 protected:
-    AttachToken attachForegroundInput() override;
-    void raiseWindow(WindowHandle window) override;
+    bool foregroundHung() override { return frontHung; }
+    std::optional<AttachToken> attachForegroundInput() override;
+    bool raiseWindow(WindowHandle window) override;
     void detachForegroundInput(AttachToken token) override;
 };
 

@@ -8,14 +8,19 @@ namespace {
 Os *installed = nullptr;
 }
 
-void Os::bringToFront(WindowHandle window)
+bool Os::bringToFront(WindowHandle window)
 {
+    // Without the sharing the request may still be granted, e.g. once the foreground lock has
+    // timed out.
+    const std::optional<AttachToken> token = foregroundHung() ? std::nullopt : attachForegroundInput();
+    if (!token)
+        return raiseWindow(window);
     struct Detach {
         Os &os;
         AttachToken token;
         ~Detach() { os.detachForegroundInput(token); }
-    } detach{*this, attachForegroundInput()};
-    raiseWindow(window);
+    } detach{*this, *token};
+    return raiseWindow(window);
 }
 
 Os &os()

@@ -25,8 +25,12 @@ public:
     virtual bool inForeground() = 0;
 
     // Brings the program's top-level window to the front even against the desktop's
-    // foreground rules. The input attachment is undone on every path, also when raising throws.
-    void bringToFront(WindowHandle window);
+    // foreground rules, and says whether it got there. The input of the thread in front is
+    // shared only for the request and never with a hung window's thread: this thread would
+    // stall with it. An elevated window refuses both the sharing and the front; the caller
+    // then waits before asking again. The sharing is undone on every path, also when raising
+    // throws.
+    bool bringToFront(WindowHandle window);
 
     // Milliseconds since an arbitrary start, wrapping at 2^32 like the Windows tick count.
     virtual std::uint32_t tickCount() = 0;
@@ -35,8 +39,11 @@ public:
 
 protected:
     using AttachToken = std::uintptr_t;
-    virtual AttachToken attachForegroundInput() = 0;
-    virtual void raiseWindow(WindowHandle window) = 0;
+    // Whether the window in front has stopped answering its messages.
+    virtual bool foregroundHung() = 0;
+    // Nothing where the input is not shared: refused, or this thread is in front itself.
+    virtual std::optional<AttachToken> attachForegroundInput() = 0;
+    virtual bool raiseWindow(WindowHandle window) = 0;
     virtual void detachForegroundInput(AttachToken token) = 0;
 };
 

@@ -86,16 +86,25 @@ public:
     }
 
 protected:
-    AttachToken attachForegroundInput() override
+    bool foregroundHung() override
+    {
+        const HWND front = GetForegroundWindow();
+        return front && IsHungAppWindow(front);
+    }
+
+    // Fails also for this thread itself, for no window in front, and for an elevated window's
+    // thread, which a program of lower integrity may not attach to.
+    std::optional<AttachToken> attachForegroundInput() override
     {
         const DWORD foregroundThread = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
-        AttachThreadInput(foregroundThread, GetCurrentThreadId(), TRUE);
+        if (!foregroundThread || !AttachThreadInput(foregroundThread, GetCurrentThreadId(), TRUE))
+            return std::nullopt;
         return foregroundThread;
     }
 
-    void raiseWindow(WindowHandle window) override
+    bool raiseWindow(WindowHandle window) override
     {
-        SetForegroundWindow(hwnd(window));
+        return SetForegroundWindow(hwnd(window)) != FALSE;
     }
 
     void detachForegroundInput(AttachToken token) override

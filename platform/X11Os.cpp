@@ -39,14 +39,17 @@ public:
     std::optional<std::uint64_t> performanceCounter() override { return monotonicNanoseconds(); }
 
 protected:
-    AttachToken attachForegroundInput() override { return 0; }
+    bool foregroundHung() override { return false; }
+    std::optional<AttachToken> attachForegroundInput() override { return std::nullopt; }
 
-    void raiseWindow(WindowHandle window) override
+    bool raiseWindow(WindowHandle window) override
     {
-        if (QWidget *widget = QWidget::find(static_cast<WId>(window))) {
-            widget->raise();
-            widget->activateWindow();
-        }
+        QWidget *widget = QWidget::find(static_cast<WId>(window));
+        if (!widget)
+            return false;
+        widget->raise();
+        widget->activateWindow();
+        return true;
     }
 
     void detachForegroundInput(AttachToken) override {}

@@ -172,4 +172,7 @@ private:
     TargetOverlay *overlay;
     QTimer *desktopKeeper;
     bool foreignWindowSeen = false;
+    // Looks of the keeper to let pass after a refused take-back, and those passed since.
+    int looksToWait = 0;
+    int looksSinceRefused = 0;
 };
