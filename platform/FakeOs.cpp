@@ -8,21 +8,29 @@ namespace platform {
 WindowHandle FakeOs::findTaskbar()
 {
     calls.push_back("find");
-    return hasTaskbar ? taskbarHandle : 0;
+    return taskbars.count(taskbarHandle) ? taskbarHandle : 0;
 }
 
 void FakeOs::hideTaskbars()
 {
     calls.push_back("hide taskbars");
-    taskbarVisible = false;
+    Os::hideTaskbars();
 }
 
 void FakeOs::showTaskbars()
 {
     calls.push_back("show taskbars");
-    taskbarVisible = true;
+    Os::showTaskbars();
     if (reportShowToStderr)
         std::fprintf(stderr, "%s\n", calls.back().c_str());
+}
+
+std::size_t FakeOs::listTaskbars(WindowHandle *into, std::size_t room)
+{
+    std::size_t count = 0;
+    for (auto it = taskbars.begin(); it != taskbars.end() && count < room; ++it)
+        into[count++] = it->first;
+    return count;
 }
 
 std::optional<Os::AttachToken> FakeOs::attachForegroundInput()

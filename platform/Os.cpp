@@ -1,11 +1,47 @@
 #include "platform/Os.h"
 
+#include <algorithm>
 #include <cassert>
 
 namespace platform {
 
 namespace {
 Os *installed = nullptr;
+}
+
+bool Os::taskbarShown()
+{
+    WindowHandle taskbars[maxTaskbars];
+    const std::size_t count = listTaskbars(taskbars, maxTaskbars);
+    return std::any_of(taskbars, taskbars + count, [this](WindowHandle taskbar) { return isTaskbarShown(taskbar); });
+}
+
+void Os::hideTaskbars()
+{
+    WindowHandle taskbars[maxTaskbars];
+    const std::size_t count = listTaskbars(taskbars, maxTaskbars);
+    for (std::size_t i = 0; i < count; ++i)
+        setTaskbarShown(taskbars[i], false);
+}
+
+void Os::takeTaskbars()
+{
+    WindowHandle taskbars[maxTaskbars];
+    const std::size_t count = listTaskbars(taskbars, maxTaskbars);
+    hiddenBeforeCount = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        if (!isTaskbarShown(taskbars[i]))
+            hiddenBefore[hiddenBeforeCount++] = taskbars[i];
+    hideTaskbars();
+}
+
+void Os::showTaskbars()
+{
+    WindowHandle taskbars[maxTaskbars];
+    const std::size_t count = listTaskbars(taskbars, maxTaskbars);
+    for (std::size_t i = 0; i < count; ++i)
+        if (std::find(hiddenBefore, hiddenBefore + hiddenBeforeCount, taskbars[i]) == hiddenBefore + hiddenBeforeCount)
+            setTaskbarShown(taskbars[i], true);
 }
 
 bool Os::bringToFront(WindowHandle window)

@@ -25,9 +25,6 @@ public:
     static constexpr WindowHandle desktopPanels = 1;
 
     WindowHandle findTaskbar() override { return desktopPanels; }
-    bool taskbarShown() override { return false; }
-    void hideTaskbars() override {}
-    void showTaskbars() override {}
     // Which window has the keyboard is the window manager's affair here.
     bool inForeground() override { return true; }
 
@@ -39,6 +36,9 @@ public:
     std::optional<std::uint64_t> performanceCounter() override { return monotonicNanoseconds(); }
 
 protected:
+    std::size_t listTaskbars(WindowHandle *, std::size_t) override { return 0; }
+    bool isTaskbarShown(WindowHandle) override { return false; }
+    void setTaskbarShown(WindowHandle, bool) override {}
     bool foregroundHung() override { return false; }
     std::optional<AttachToken> attachForegroundInput() override { return std::nullopt; }
 

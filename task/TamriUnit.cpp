@@ -192,7 +192,7 @@ void TtamriForm::FormCreate()
 {
     using namespace TamriUnit;
     taskbarWindow = platform::os().findTaskbar();
-    platform::os().hideTaskbars();
+    platform::os().takeTaskbars();
     platform::armDesktopGuard();
     desktopKeeper->start();
     setFullScreen(lightYellow);

@@ -134,10 +134,10 @@ TEST(ForegroundRequest, NeverSharesAHungWindowsInputAndSaysWhenItIsRefused)
     EXPECT_TRUE(os.bringToFront(0));
     EXPECT_EQ(os.calls, std::vector<std::string>{"raise"});
 
-    os = platform::FakeOs();
-    os.frontRefuses = true;
-    EXPECT_FALSE(os.bringToFront(0));
-    EXPECT_EQ(os.calls, (std::vector<std::string>{"attach", "raise"}));
+    platform::FakeOs elevated;
+    elevated.frontRefuses = true;
+    EXPECT_FALSE(elevated.bringToFront(0));
+    EXPECT_EQ(elevated.calls, (std::vector<std::string>{"attach", "raise"}));
 }
 
 // Every kind of box: the icon at the top left, the text to its right, wrapped at word

@@ -111,7 +111,7 @@ TEST_F(ProgramTest, TakesTheScreenBackFromAnotherProgramUntilItEnds)
     const auto retaken = [this] { return !os().taskbarShown() && os().inForeground(); };
     const auto front = [this] { return static_cast<platform::WindowHandle>(form().winId()); };
     os().calls.clear();
-    os().taskbarVisible = true;
+    os().taskbars[platform::FakeOs::taskbarHandle] = true;
     ASSERT_TRUE(QTest::qWaitFor(retaken, giveUpAfterMs));
     QTest::qWait(3 * TtamriForm::desktopKeeperInterval);
     EXPECT_EQ(os().calls, std::vector<std::string>{taskbarHidden});
@@ -298,12 +298,27 @@ TEST_F(ProgramTest, WithoutATaskbarTheProgramRunsTheSame)
     delete TamriUnit::tamriForm;
     TamriUnit::resetState();
     fakeOs() = platform::FakeOs();
-    os().hasTaskbar = false;
+    os().taskbars.clear();
     TamriUnit::startProgram(os());
     EXPECT_EQ(TamriUnit::taskbarWindow, 0u);
     click(form().endeBBtn);
     EXPECT_NE(std::find(os().calls.begin(), os().calls.end(), taskbarShown), os().calls.end());
     EXPECT_FALSE(form().isVisible());
+}
+
+// A taskbar hidden before the start (by a kiosk tool) stays hidden; the one the test hid comes
+// back, and so does one that a restarted shell made meanwhile.
+TEST_F(ProgramTest, AtTheEndOnlyTheTaskbarsItHidOrThatCameMeanwhileAreShown)
+{
+    delete TamriUnit::tamriForm;
+    TamriUnit::resetState();
+    fakeOs() = platform::FakeOs();
+    os().taskbars[0x51] = false;
+    TamriUnit::startProgram(os());
+    os().taskbars[0x52] = false;
+    click(form().endeBBtn);
+    EXPECT_EQ(os().taskbars, (std::map<platform::WindowHandle, bool>{
+                                 {0x51, false}, {0x52, true}, {platform::FakeOs::taskbarHandle, true}}));
 }
 
 TEST_F(ProgramTest, AnErrorInAHandlerEndsInTheErrorBoxAndTheProgramGoesOn)

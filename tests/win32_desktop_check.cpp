@@ -180,6 +180,13 @@ void checkHideAndShow(platform::Os &os, HWND taskbar, const std::vector<HWND> &s
     os.showTaskbars();
     pumpMessages(200);
     check(visible() == 3 && inPlace(), "showing them twice leaves them as they are");
+
+    ShowWindow(secondary[0], SW_HIDE);
+    os.takeTaskbars();
+    os.showTaskbars();
+    pumpMessages(200);
+    check(visible() == 2 && !IsWindowVisible(secondary[0]), "a taskbar hidden before the start stays hidden at the end");
+    ShowWindow(secondary[0], SW_SHOWNOACTIVATE);
 }
 
 constexpr int taskbarNotHidden = 2;
@@ -189,7 +196,7 @@ int dieWithTheTaskbarHidden(const std::string &way)
     const auto os = platform::createNativeOs();
     platform::install(os.get());
     const platform::WindowHandle taskbar = os->findTaskbar();
-    os->hideTaskbars();
+    os->takeTaskbars();
     platform::armDesktopGuard();
     for (int wait = 0; wait < 100 && os->taskbarShown(); ++wait)
         Sleep(20);
