@@ -360,10 +360,10 @@ void checkForegroundRequest(platform::Os &os)
     // the thread in front sees the keyboard go to the raised window.
     raised = own;
     foreground = elsewhere.window;
-    os.bringToFront(reinterpret_cast<platform::WindowHandle>(own));
+    const bool granted = os.bringToFront(reinterpret_cast<platform::WindowHandle>(own));
     pumpMessages(200);
     raised = foreground = nullptr;
-    check(GetForegroundWindow() == own, "the foreground request brings the window to the front");
+    check(granted && GetForegroundWindow() == own, "the foreground request brings the window to the front and says so");
     check(focusSeenByForeground == own, "the raise shares the input of the thread in front");
     check(takesTheKeyboard(own), "the window in front takes the keys typed");
     check(inputApart(elsewhere, own), "the other thread's input is its own again after the raise");
@@ -374,7 +374,7 @@ void checkForegroundRequest(platform::Os &os)
     DestroyWindow(gone);
     // Where the foreground ends up after a refused raise is Wine's own affair (it loses it when
     // the threads are detached); only that the input is apart again is looked at.
-    os.bringToFront(reinterpret_cast<platform::WindowHandle>(gone));
+    check(!os.bringToFront(reinterpret_cast<platform::WindowHandle>(gone)), "a refused foreground request says so");
     pumpMessages(200);
     check(inputApart(elsewhere, own), "the other thread's input is its own again also when the raise is refused");
 
