@@ -33,7 +33,7 @@ public:
     // Brings the program's top-level window to the front even against the desktop's
     // foreground rules, and says whether it got there. The input of the thread in front is
     // shared only for the request and never with a hung window's thread: this thread would
-    // stall with it. An elevated window refuses both the sharing and the front; the caller
+    // stall with it. An elevated window may refuse both the sharing and the front; the caller
     // then waits before asking again. The sharing is undone on every path, also when raising
     // throws.
     bool bringToFront(WindowHandle window);
