@@ -8,36 +8,47 @@ namespace platform {
 WindowHandle FakeOs::findTaskbar()
 {
     calls.push_back("find");
-    return hasTaskbar ? taskbarHandle : 0;
+    return taskbars.count(taskbarHandle) ? taskbarHandle : 0;
 }
 
 void FakeOs::hideTaskbars()
 {
     calls.push_back("hide taskbars");
-    taskbarVisible = false;
+    Os::hideTaskbars();
 }
 
 void FakeOs::showTaskbars()
 {
     calls.push_back("show taskbars");
-    taskbarVisible = true;
+    Os::showTaskbars();
     if (reportShowToStderr)
         std::fprintf(stderr, "%s\n", calls.back().c_str());
 }
 
-Os::AttachToken FakeOs::attachForegroundInput()
+std::size_t FakeOs::listTaskbars(WindowHandle *into, std::size_t room)
 {
-    calls.push_back("attach");
-    return 1;
+    std::size_t count = 0;
+    for (auto it = taskbars.begin(); it != taskbars.end() && count < room; ++it)
+        into[count++] = it->first;
+    return count;
 }
 
-void FakeOs::raiseWindow(WindowHandle window)
+std::optional<Os::AttachToken> FakeOs::attachForegroundInput()
+{
+    calls.push_back("attach");
+    return frontRefuses ? std::nullopt : std::optional<AttachToken>(1);
+}
+
+bool FakeOs::raiseWindow(WindowHandle window)
 {
     calls.push_back("raise");
     lastRaised = window;
     if (raiseThrows)
         throw std::runtime_error("raise refused");
+    if (frontRefuses)
+        return false;
     foreignForeground = false;
+    return true;
 }
 
 void FakeOs::detachForegroundInput(AttachToken)

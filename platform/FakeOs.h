@@ -3,6 +3,7 @@
 #include "platform/Os.h"
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,13 +17,16 @@ public:
     static constexpr WindowHandle taskbarHandle = 0x7a5c;
 
     std::vector<std::string> calls;   // "find", "hide taskbars", "show taskbars", "attach", "raise", "detach"
-    bool hasTaskbar = true;
-    // What another program has done to the desktop: shown a taskbar, or come in front (until
-    // the next raise).
-    bool taskbarVisible = true;
+    // Each taskbar and whether it is shown. What another program has done to the desktop: shown
+    // a taskbar, or come in front (until the next raise).
+    std::map<WindowHandle, bool> taskbars;
     bool foreignForeground = false;
     WindowHandle lastRaised = 0;
     bool raiseThrows = false;
+    // The window in front hangs, or refuses the sharing of its input and the front as an
+    // elevated window does.
+    bool frontHung = false;
+    bool frontRefuses = false;
     std::uint32_t tick = 0;
     std::uint32_t msPerRead = 0;
     std::uint32_t msPerPaint = 0;
@@ -33,8 +37,9 @@ public:
     // For tests in a child process that ends by a signal: its calls cannot be read back.
     bool reportShowToStderr = false;
 
+    FakeOs() { taskbars.emplace(taskbarHandle, true); }
+
     WindowHandle findTaskbar() override;
-    bool taskbarShown() override { return hasTaskbar && taskbarVisible; }
     void hideTaskbars() override;
     void showTaskbars() override;
     bool inForeground() override { return !foreignForeground; }
@@ -56,8 +61,12 @@ public:
     std::optional<std::uint64_t> performanceCounter() override { return counter; }
 
 protected:
-    AttachToken attachForegroundInput() override;
-    void raiseWindow(WindowHandle window) override;
+    std::size_t listTaskbars(WindowHandle *into, std::size_t room) override;
+    bool isTaskbarShown(WindowHandle taskbar) override { return taskbars.at(taskbar); }
+    void setTaskbarShown(WindowHandle taskbar, bool shown) override { taskbars.at(taskbar) = shown; }
+    bool foregroundHung() override { return frontHung; }
+    std::optional<AttachToken> attachForegroundInput() override;
+    bool raiseWindow(WindowHandle window) override;
     void detachForegroundInput(AttachToken token) override;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -18,15 +19,24 @@ public:
     virtual WindowHandle findTaskbar() = 0;
     // Every taskbar of the desktop: the main one and one on each further monitor, also those
     // made after the start (a restarted shell makes new ones, shown).
-    virtual bool taskbarShown() = 0;
-    virtual void hideTaskbars() = 0;
-    virtual void showTaskbars() = 0;
+    bool taskbarShown();
+    virtual void hideTaskbars();
+    // Hides the taskbars at the start, remembering those hidden already (by a kiosk tool): they
+    // stay hidden at the end, when every other taskbar is shown, the ones hidden here as well as
+    // any a restarted shell made meanwhile. Allocates nothing, so that a signal handler may
+    // show them.
+    void takeTaskbars();
+    virtual void showTaskbars();
     // Whether the desktop's foreground window is one of this program's.
     virtual bool inForeground() = 0;
 
     // Brings the program's top-level window to the front even against the desktop's
-    // foreground rules. The input attachment is undone on every path, also when raising throws.
-    void bringToFront(WindowHandle window);
+    // foreground rules, and says whether it got there. The input of the thread in front is
+    // shared only for the request and never with a hung window's thread: this thread would
+    // stall with it. An elevated window may refuse both the sharing and the front; the caller
+    // then waits before asking again. The sharing is undone on every path, also when raising
+    // throws.
+    bool bringToFront(WindowHandle window);
 
     // Milliseconds since an arbitrary start, wrapping at 2^32 like the Windows tick count.
     virtual std::uint32_t tickCount() = 0;
@@ -34,10 +44,24 @@ public:
     virtual std::optional<std::uint64_t> performanceCounter() = 0;
 
 protected:
+    virtual std::size_t listTaskbars(WindowHandle *into, std::size_t room) = 0;
+    virtual bool isTaskbarShown(WindowHandle taskbar) = 0;
+    // Asked without waiting for the answer: the taskbars belong to the shell, and a shell that
+    // hangs must not hang the test, nor a process that is ending.
+    virtual void setTaskbarShown(WindowHandle taskbar, bool shown) = 0;
+
     using AttachToken = std::uintptr_t;
-    virtual AttachToken attachForegroundInput() = 0;
-    virtual void raiseWindow(WindowHandle window) = 0;
+    // Whether the window in front has stopped answering its messages.
+    virtual bool foregroundHung() = 0;
+    // Nothing where the input is not shared: refused, or this thread is in front itself.
+    virtual std::optional<AttachToken> attachForegroundInput() = 0;
+    virtual bool raiseWindow(WindowHandle window) = 0;
     virtual void detachForegroundInput(AttachToken token) = 0;
+
+private:
+    static constexpr std::size_t maxTaskbars = 16;
+    WindowHandle hiddenBefore[maxTaskbars] = {};
+    std::size_t hiddenBeforeCount = 0;
 };
 
 Os &os();

@@ -39,25 +39,6 @@ public:
         return reinterpret_cast<WindowHandle>(FindWindowW(L"Shell_TrayWnd", nullptr));
     }
 
-    bool taskbarShown() override
-    {
-        bool shown = false;
-        forEachTaskbar([&shown](HWND taskbar) { shown = shown || IsWindowVisible(taskbar); });
-        return shown;
-    }
-
-    // Asked without waiting for the answer: the taskbars belong to the shell, and a shell that
-    // hangs must not hang the test, nor a process that is ending.
-    void hideTaskbars() override
-    {
-        forEachTaskbar([](HWND taskbar) { ShowWindowAsync(taskbar, SW_HIDE); });
-    }
-
-    void showTaskbars() override
-    {
-        forEachTaskbar([](HWND taskbar) { ShowWindowAsync(taskbar, SW_SHOW); });
-    }
-
     bool inForeground() override
     {
         DWORD process = 0;
@@ -86,16 +67,42 @@ public:
     }
 
 protected:
-    AttachToken attachForegroundInput() override
+    std::size_t listTaskbars(WindowHandle *into, std::size_t room) override
+    {
+        std::size_t count = 0;
+        forEachTaskbar([&](HWND taskbar) {
+            if (count < room)
+                into[count++] = reinterpret_cast<WindowHandle>(taskbar);
+        });
+        return count;
+    }
+
+    bool isTaskbarShown(WindowHandle taskbar) override { return IsWindowVisible(hwnd(taskbar)); }
+
+    void setTaskbarShown(WindowHandle taskbar, bool shown) override
+    {
+        ShowWindowAsync(hwnd(taskbar), shown ? SW_SHOW : SW_HIDE);
+    }
+
+    bool foregroundHung() override
+    {
+        const HWND front = GetForegroundWindow();
+        return front && IsHungAppWindow(front);
+    }
+
+    // Fails also for this thread itself, for no window in front, and for an elevated window's
+    // thread, which a program of lower integrity may not attach to.
+    std::optional<AttachToken> attachForegroundInput() override
     {
         const DWORD foregroundThread = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
-        AttachThreadInput(foregroundThread, GetCurrentThreadId(), TRUE);
+        if (!foregroundThread || !AttachThreadInput(foregroundThread, GetCurrentThreadId(), TRUE))
+            return std::nullopt;
         return foregroundThread;
     }
 
-    void raiseWindow(WindowHandle window) override
+    bool raiseWindow(WindowHandle window) override
     {
-        SetForegroundWindow(hwnd(window));
+        return SetForegroundWindow(hwnd(window)) != FALSE;
     }
 
     void detachForegroundInput(AttachToken token) override

@@ -25,9 +25,6 @@ public:
     static constexpr WindowHandle desktopPanels = 1;
 
     WindowHandle findTaskbar() override { return desktopPanels; }
-    bool taskbarShown() override { return false; }
-    void hideTaskbars() override {}
-    void showTaskbars() override {}
     // Which window has the keyboard is the window manager's affair here.
     bool inForeground() override { return true; }
 
@@ -39,14 +36,20 @@ public:
     std::optional<std::uint64_t> performanceCounter() override { return monotonicNanoseconds(); }
 
 protected:
-    AttachToken attachForegroundInput() override { return 0; }
+    std::size_t listTaskbars(WindowHandle *, std::size_t) override { return 0; }
+    bool isTaskbarShown(WindowHandle) override { return false; }
+    void setTaskbarShown(WindowHandle, bool) override {}
+    bool foregroundHung() override { return false; }
+    std::optional<AttachToken> attachForegroundInput() override { return std::nullopt; }
 
-    void raiseWindow(WindowHandle window) override
+    bool raiseWindow(WindowHandle window) override
     {
-        if (QWidget *widget = QWidget::find(static_cast<WId>(window))) {
-            widget->raise();
-            widget->activateWindow();
-        }
+        QWidget *widget = QWidget::find(static_cast<WId>(window));
+        if (!widget)
+            return false;
+        widget->raise();
+        widget->activateWindow();
+        return true;
     }
 
     void detachForegroundInput(AttachToken) override {}

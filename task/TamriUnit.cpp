@@ -19,6 +19,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 constexpr QRgb lightYellow = qRgb(250, 250, 170);
@@ -190,7 +192,7 @@ void TtamriForm::FormCreate()
 {
     using namespace TamriUnit;
     taskbarWindow = platform::os().findTaskbar();
-    platform::os().hideTaskbars();
+    platform::os().takeTaskbars();
     platform::armDesktopGuard();
     desktopKeeper->start();
     setFullScreen(lightYellow);
@@ -240,24 +242,31 @@ void TtamriForm::FormActivate()
 
 // While the test runs another program may show a taskbar again (the Start menu closing, a
 // restarted shell, a further monitor) or put its own window in front (an update notice, a call):
-// the test takes the screen and the keyboard back. A taskbar goes at once. Another window is left
-// one look longer, until its own activation is done: taken back in the middle of it, the window
-// was seen to keep the keyboard although the test was in front. The program's topmost window
-// comes in front, so that a box or the results stay above the board.
+// the taskbar goes at once, and the test takes the screen and the keyboard back from the other
+// window. That window is left one look longer, until its own activation is done: taken back in
+// the middle of it, the window was seen to keep the keyboard although the test was in front.
+// The program's topmost window comes in front, so that a box or the results stay above the board.
+// A window that will not give up the front (an elevated one, as Task Manager) is asked again
+// ever more rarely rather than at every look, until it goes.
 void TtamriForm::keepDesktop()
 {
     if (common::endingAtOnce)
         return;
-    const bool taskbarBack = platform::os().taskbarShown();
-    if (taskbarBack)
+    if (platform::os().taskbarShown())
         platform::os().hideTaskbars();
     const bool foreignWindow = !platform::os().inForeground();
     const bool foreignWindowSettled = foreignWindow && foreignWindowSeen;
     foreignWindowSeen = foreignWindow;
-    if (!taskbarBack && !foreignWindowSettled)
+    if (!foreignWindow)
+        looksSinceRefused = looksToWait = 0;
+    if (!foreignWindowSettled || ++looksSinceRefused <= looksToWait)
         return;
     QWidget *front = common::topWindow();
-    platform::os().bringToFront(static_cast<platform::WindowHandle>(front->winId()));
+    if (!platform::os().bringToFront(static_cast<platform::WindowHandle>(front->winId()))) {
+        looksToWait = std::clamp(2 * looksToWait, 1, 1000 / desktopKeeperInterval);
+        looksSinceRefused = 0;
+        return;
+    }
     front->activateWindow();
 }
 

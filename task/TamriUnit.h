@@ -97,7 +97,8 @@ inline std::optional<std::vector<QRect>> tileRects;
 inline std::optional<QStringList> drawList;
 
 // The desktop's taskbar as found at the main window's creation (0 without one). The ways out
-// show every taskbar that exists by then, also ones made after the start.
+// show every taskbar that exists by then, also ones made after the start, but those hidden
+// before it.
 inline platform::WindowHandle taskbarWindow = 0;
 
 // The windows of the run, created by the program entry.
@@ -172,4 +173,7 @@ private:
     TargetOverlay *overlay;
     QTimer *desktopKeeper;
     bool foreignWindowSeen = false;
+    // Looks of the keeper to let pass after a refused take-back, and those passed since.
+    int looksToWait = 0;
+    int looksSinceRefused = 0;
 };

@@ -127,6 +127,19 @@ TEST(ForegroundRequest, DetachesOnEveryPath)
     EXPECT_EQ(os.calls, (std::vector<std::string>{"attach", "raise", "detach"}));
 }
 
+TEST(ForegroundRequest, NeverSharesAHungWindowsInputAndSaysWhenItIsRefused)
+{
+    platform::FakeOs os;
+    os.frontHung = true;
+    EXPECT_TRUE(os.bringToFront(0));
+    EXPECT_EQ(os.calls, std::vector<std::string>{"raise"});
+
+    platform::FakeOs elevated;
+    elevated.frontRefuses = true;
+    EXPECT_FALSE(elevated.bringToFront(0));
+    EXPECT_EQ(elevated.calls, (std::vector<std::string>{"attach", "raise"}));
+}
+
 // Every kind of box: the icon at the top left, the text to its right, wrapped at word
 // boundaries only beyond half the screen width, and the one button centred below.
 TEST(MessageBoxes, IconTextUpToHalfTheScreenAndTheButtonCentredBelow)

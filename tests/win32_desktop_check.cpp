@@ -180,6 +180,13 @@ void checkHideAndShow(platform::Os &os, HWND taskbar, const std::vector<HWND> &s
     os.showTaskbars();
     pumpMessages(200);
     check(visible() == 3 && inPlace(), "showing them twice leaves them as they are");
+
+    ShowWindow(secondary[0], SW_HIDE);
+    os.takeTaskbars();
+    os.showTaskbars();
+    pumpMessages(200);
+    check(visible() == 2 && !IsWindowVisible(secondary[0]), "a taskbar hidden before the start stays hidden at the end");
+    ShowWindow(secondary[0], SW_SHOWNOACTIVATE);
 }
 
 constexpr int taskbarNotHidden = 2;
@@ -189,7 +196,7 @@ int dieWithTheTaskbarHidden(const std::string &way)
     const auto os = platform::createNativeOs();
     platform::install(os.get());
     const platform::WindowHandle taskbar = os->findTaskbar();
-    os->hideTaskbars();
+    os->takeTaskbars();
     platform::armDesktopGuard();
     for (int wait = 0; wait < 100 && os->taskbarShown(); ++wait)
         Sleep(20);
@@ -353,10 +360,10 @@ void checkForegroundRequest(platform::Os &os)
     // the thread in front sees the keyboard go to the raised window.
     raised = own;
     foreground = elsewhere.window;
-    os.bringToFront(reinterpret_cast<platform::WindowHandle>(own));
+    const bool granted = os.bringToFront(reinterpret_cast<platform::WindowHandle>(own));
     pumpMessages(200);
     raised = foreground = nullptr;
-    check(GetForegroundWindow() == own, "the foreground request brings the window to the front");
+    check(granted && GetForegroundWindow() == own, "the foreground request brings the window to the front and says so");
     check(focusSeenByForeground == own, "the raise shares the input of the thread in front");
     check(takesTheKeyboard(own), "the window in front takes the keys typed");
     check(inputApart(elsewhere, own), "the other thread's input is its own again after the raise");
@@ -367,7 +374,7 @@ void checkForegroundRequest(platform::Os &os)
     DestroyWindow(gone);
     // Where the foreground ends up after a refused raise is Wine's own affair (it loses it when
     // the threads are detached); only that the input is apart again is looked at.
-    os.bringToFront(reinterpret_cast<platform::WindowHandle>(gone));
+    check(!os.bringToFront(reinterpret_cast<platform::WindowHandle>(gone)), "a refused foreground request says so");
     pumpMessages(200);
     check(inputApart(elsewhere, own), "the other thread's input is its own again also when the raise is refused");
 
