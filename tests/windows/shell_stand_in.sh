@@ -5,7 +5,6 @@
 # Gives the stand-in a command and prints its answer, waiting up to 10 s; fails (1) when the
 # answer is a failure or none comes.
 stand_in_do() {
-  cat "$work/shell_out.log" > /tmp/exp/shell_out.copy # command
   local before answer
   before=$(wc -l <"$work/shell_out.log")
   echo "$1" >"$work/shell_in"
