@@ -44,9 +44,8 @@ scenario() { # expected-exit-code driver-arguments...
     exit 1 # the desktop is gone with the prefix's processes
   fi
   await_program "$expected" 10 "$name" "the driver finished"
-  local state=
-  for _ in $(seq 20); do state=$(taskbar_state); [ "$state" = visible ] && break; sleep 0.1; done
-  local shot="$shots/desktop_after_${name// /_}.png"
+  local state shot="$shots/desktop_after_${name// /_}.png"
+  wait_for 5 taskbar_is visible
   taskbar_strip_is_back "$shot" || fail "$name: the taskbar's pixels differ from the desktop's start, see $shot"
   [ "$state" = visible ] || fail "$name: the taskbar is $state after the program ended, expected visible"
   echo "taskbar afterwards: $state"
