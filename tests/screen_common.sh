@@ -1,6 +1,6 @@
-# Sourced by the scripts that run programs on a screen of their own (the checks under tests/,
-# bench/run_all.sh, docs/human_pace_screens.sh): failures counted by fail, a time-limited wait,
-# an Xvfb started and stopped, a program's end awaited, and a Wine prefix of the check's own.
+# Sourced by the checks under tests/, bench/run_all.sh and docs/human_pace_screens.sh: failures
+# counted by fail, a time-limited wait, an Xvfb started and stopped, a program's end awaited, and
+# a Wine prefix of the check's own.
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -32,12 +32,8 @@ start_xvfb() { # WxH folder [command-prefix...]
 }
 
 stop_xvfb() {
-  if [ -n "$xvfb" ]; then
-    kill "$xvfb" 2>/dev/null || true
-    wait "$xvfb" 2>/dev/null || true
-  fi
+  [ -n "$xvfb" ] && { kill "$xvfb"; wait "$xvfb"; } 2>/dev/null
   xvfb=
-  return 0
 }
 
 # Waits up to the seconds given for the program whose process id is in $program to end, ends it
@@ -66,21 +62,19 @@ use_wine_prefix() { # folder
   export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
 }
 
-# Makes the prefix if need be, then puts in the faces Windows brings and the settings: those
-# given as registry file lines on the standard input, and a crash that ends the program at once instead of starting
-# Wine's debugger. Wine goes on writing a new prefix's registry after its first program has
-# returned: Wine 10, slower under load, rewrote the fonts' key after the import, and the program
-# drew its title in a serif face. So the prefix is left to settle (the server ends with its last
-# program) before anything of ours goes in.
+# Makes the prefix if need be and lets it settle (its server ends with its last program): Wine
+# goes on writing a new prefix's registry after its first program has returned, and Wine 10 under
+# load rewrote the fonts' key after our import. Then puts in the faces Windows brings and the
+# settings: those given as registry file lines on the standard input, and a crash that ends the
+# program at once instead of starting Wine's debugger.
 set_up_wine_prefix() { # <registry-lines
   local log=$wine_folder/setup.log
   if [ ! -d "$WINEPREFIX" ]; then
     (timeout 60 wine wineboot --init && timeout 60 wineserver -w) >"$log" 2>&1 \
       || { cat "$log"; echo "FAIL: Wine could not make a prefix"; exit 1; }
   fi
-  # Wine's own Tahoma and MS Sans Serif (fonts-wine), installed as on Windows, where MS Sans Serif
-  # is the bitmap face sserife.fon. Debian's wine 8.0 looks for them in /usr/share/fonts/, not in
-  # /usr/share/wine/fonts/: without these, every face a program names would be a Linux one.
+  # Wine's own Tahoma and MS Sans Serif (fonts-wine; sserife.fon, a bitmap face as on Windows):
+  # Debian's wine 8.0 looks in /usr/share/fonts/, not in /usr/share/wine/fonts/.
   for face in tahoma.ttf tahomabd.ttf sserife.fon; do
     cp "/usr/share/wine/fonts/$face" "$WINEPREFIX/drive_c/windows/Fonts/" \
       || { echo "FAIL: /usr/share/wine/fonts/$face is missing (package fonts-wine)"; exit 1; }

@@ -77,8 +77,7 @@ scenario() { # expected-exit-code shots-folder driver-arguments...
   if [ "$driver" != 0 ] && [ "$driver" != 1 ]; then
     fail "$* at $size: the play broke off (driver exit code $driver)"
     # The program's exit code means nothing then.
-    kill "$program" 2>/dev/null
-    wait "$program" 2>/dev/null
+    { kill "$program"; wait "$program"; } 2>/dev/null
     program=
     return
   fi

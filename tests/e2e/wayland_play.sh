@@ -14,10 +14,8 @@ tamri=$1
 play=$2
 out=$3
 mode=${4:-}
-# XWayland's primary output is what X11 programs go by; mutter 48 places windows by its own
-# primary monitor whatever xrandr makes XWayland's (the program's start screen was seen on the
-# left output with the right one primary for xrandr): there the case needs mutter's own monitor
-# configuration.
+# Mutter 48 places windows by its own primary monitor whatever xrandr makes XWayland's (the start
+# screen was seen on the left output with the right one primary): it needs its own configuration.
 if [ "$mode" = --right-primary ] && [ "$(mutter --version | grep -o '[0-9]*' | head -n1)" -ge 48 ]; then
   echo "skipped: $(mutter --version | head -n1) places windows by its own primary monitor, not by XWayland's"
   exit 77
@@ -36,14 +34,12 @@ end_compositor() {
   [ -n "$compositor" ] || return 0
   pkill -TERM -P "$compositor" -x 'mutter|gnome-shell' 2>/dev/null
   wait_for 5 gone "$compositor"
-  kill "$compositor" 2>/dev/null
-  wait "$compositor" 2>/dev/null
+  { kill "$compositor"; wait "$compositor"; } 2>/dev/null
   compositor=
 }
 cleanup() {
   [ -n "$program" ] && kill "$program" 2>/dev/null
-  end_compositor
-  stop_xvfb
+  stop_compositor
   wait 2>/dev/null
   rm -rf "$runtime"
 }
@@ -69,11 +65,7 @@ start_compositor() { # monitors
   DISPLAY=$host MUTTER_DEBUG_DUMMY_MODE_SPECS=1366x768 MUTTER_DEBUG_NUM_DUMMY_MONITORS=$monitors \
     GSETTINGS_BACKEND=keyfile XDG_CONFIG_HOME="$runtime/config" dbus-run-session -- sh -c "$command" >"$runtime/mutter.log" 2>&1 &
   compositor=$!
-  if ! wait_for 15 compositor_up; then
-    cat "$runtime/mutter.log"
-    echo "FAIL: mutter did not start within 15 s"
-    exit 1
-  fi
+  wait_for 15 compositor_up || { cat "$runtime/mutter.log"; echo "FAIL: mutter did not start within 15 s"; exit 1; }
   export XAUTHORITY
   XAUTHORITY=$(ls "$runtime"/.mutter-Xwaylandauth.*)
 }
@@ -90,9 +82,7 @@ stop_compositor() {
 }
 
 # Whether the program's main window is an X window of mutter's XWayland.
-on_xwayland() {
-  xwininfo -display "$xwayland" -root -tree 2>/dev/null | grep -q '"Tamri"'
-}
+on_xwayland() { xwininfo -display "$xwayland" -root -tree 2>/dev/null | grep -q '"Tamri"'; }
 
 # Starts the program with the environment given, lets the player play a whole Numbers task
 # through the Xvfb, and expects the end by "Betrachter schliessen".
@@ -115,8 +105,7 @@ play_task() { # what shots xwayland|native player-options -- environment...
     await_program 1 5 "$what" "the play"
   else
     fail "$what: the play failed (driver exit code $driver)"
-    kill "$program" 2>/dev/null
-    wait "$program" 2>/dev/null
+    { kill "$program"; wait "$program"; } 2>/dev/null
     program=
   fi
 }

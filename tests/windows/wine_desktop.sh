@@ -25,9 +25,7 @@ desktop=
 probe_build=
 wine_desktop_cleanup() {
   [ -n "$probe_build" ] && kill "$probe_build" 2>/dev/null
-  end_wine
-  [ -n "$desktop" ] && kill "$desktop" 2>/dev/null
-  stop_xvfb
+  wine_desktop_stop
   rm -rf "$work"
 }
 trap wine_desktop_cleanup EXIT
@@ -43,10 +41,9 @@ windows_package() { # pattern what
   local sources=$here/../.. newer
   newer=$(find "$sources"/{task,results,common,platform,resources,packaging/windows} "$sources/CMakeLists.txt" \
     -type f -newer "$package" -print -quit)
-  if [ -n "$newer" ]; then
+  [ -z "$newer" ] || {
     echo "FAIL: $package is older than $(realpath --relative-to="$sources" "$newer"): ./test.sh or ./package.sh windows builds it anew"
-    exit 1
-  fi
+    exit 1; }
 }
 
 # Compiled while the prefix is made.
@@ -107,10 +104,9 @@ taskbar_painted() {
 
 # Ends the prefix's programs, the desktop and Xvfb, so that another desktop can start.
 wine_desktop_stop() {
-  exec 7>&- 2>/dev/null
+  exec 7>&-
   end_wine
-  kill "$desktop" 2>/dev/null
-  wait "$desktop" 2>/dev/null
+  [ -n "$desktop" ] && { kill "$desktop"; wait "$desktop"; } 2>/dev/null
   desktop=
   stop_xvfb
 }
@@ -118,9 +114,7 @@ wine_desktop_stop() {
 # "visible", "hidden", "partly hidden" or "none": the taskbars as Windows sees them (on the
 # stand-in's desktop, the stand-in's alone).
 probe_options=()
-taskbar_state() {
-  timeout 20 wine "$work/taskbar_probe.exe" "${probe_options[@]}" 2>/dev/null | tr -d '\r'
-}
+taskbar_state() { timeout 20 wine "$work/taskbar_probe.exe" "${probe_options[@]}" 2>/dev/null | tr -d '\r'; }
 taskbar_is() { state=$(taskbar_state); [ "$state" = "$1" ]; } # state: sets state
 
 # Whether the screen's bottom strip (the taskbar's place, 20 px high under Wine) looks as it did
