@@ -52,6 +52,17 @@ await_program() { # expected-exit-code seconds what after-what
   return 0
 }
 
+# Judges a play by the player's exit code: 1, its checks failed; other than 0 and 1, the play
+# broke off, and the program, whose exit code then means nothing, is ended. Fails (1) on that.
+judge_play() { # driver-exit-code what
+  [ "$1" = 1 ] && fail "$2: checks failed"
+  [ "$1" = 0 ] || [ "$1" = 1 ] && return 0
+  fail "$2: the play broke off (driver exit code $1)"
+  { kill "$program"; wait "$program"; } 2>/dev/null
+  program=
+  return 1
+}
+
 # A Wine prefix (and home) of the check's own in the folder, quiet, without Mono or Gecko
 # installer dialogs and without menu entries written for the Linux desktop.
 use_wine_prefix() { # folder

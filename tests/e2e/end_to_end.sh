@@ -73,15 +73,7 @@ scenario() { # expected-exit-code shots-folder driver-arguments...
   program=$!
   local driver=0
   timeout 90 "$play" "$@" --shots "$shots" || driver=$?
-  [ "$driver" = 1 ] && fail "$* at $size: checks failed"
-  if [ "$driver" != 0 ] && [ "$driver" != 1 ]; then
-    fail "$* at $size: the play broke off (driver exit code $driver)"
-    # The program's exit code means nothing then.
-    { kill "$program"; wait "$program"; } 2>/dev/null
-    program=
-    return
-  fi
-  await_program "$expected" 5 "$* at $size" "the driver finished"
+  judge_play "$driver" "$* at $size" && await_program "$expected" 5 "$* at $size" "the driver finished"
 }
 
 # A termination or interrupt signal ends the program by that signal, at once.

@@ -101,13 +101,7 @@ play_task() { # what shots xwayland|native player-options -- environment...
   [ "$seen" = "$want" ] || fail "$what: the program runs $seen, expected $want"
   local driver=0
   DISPLAY=$host timeout 80 "$play" task numbers --pixels-only "${options[@]}" --shots "$shots" || driver=$?
-  if [ "$driver" = 0 ]; then
-    await_program 1 5 "$what" "the play"
-  else
-    fail "$what: the play failed (driver exit code $driver)"
-    { kill "$program"; wait "$program"; } 2>/dev/null
-    program=
-  fi
+  judge_play "$driver" "$what" && await_program 1 5 "$what" "the play"
 }
 
 # A window of another program that takes the focus for two seconds.
