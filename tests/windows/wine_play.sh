@@ -34,15 +34,8 @@ scenario() { # expected-exit-code driver-arguments...
     echo "taskbar while the program runs: $state"
     timeout 120 "$play" "$@" --wine-desktop --shots "$shots" || driver=$?
   fi
-  [ "$driver" = 1 ] && fail "$name: checks failed"
-  if [ "$driver" != 0 ] && [ "$driver" != 1 ]; then
-    fail "$name: the play broke off (driver exit code $driver)"
-    kill "$program" 2>/dev/null
-    WINEPREFIX="$WINEPREFIX" timeout 10 wineserver -k 2>/dev/null
-    wait "$program" 2>/dev/null
-    program=
-    exit 1 # the desktop is gone with the prefix's processes
-  fi
+  # After a play broken off, the prefix's processes are ended, and the desktop with them.
+  judge_play "$driver" "$name" || { timeout 10 wineserver -k 2>/dev/null; exit 1; }
   await_program "$expected" 10 "$name" "the driver finished"
   local state shot="$shots/desktop_after_${name// /_}.png"
   wait_for 5 taskbar_is visible
