@@ -10,13 +10,10 @@ export QT_QPA_PLATFORM=offscreen
 "$build/bench/tamri_timing_bench" 2>/dev/null
 
 unset QT_QPA_PLATFORM
-display=98
-while [ -e "/tmp/.X${display}-lock" ]; do display=$((display + 1)); done
-export DISPLAY=":${display}"
-Xvfb "$DISPLAY" -screen 0 1920x1080x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+source "$(dirname "$0")/../tests/screen_common.sh"
+scratch=$(mktemp -d)
+trap 'stop_xvfb; rm -rf "$scratch"' EXIT
+start_xvfb 1920x1080 "$scratch"
 # Warm the file cache once, so both programs start alike.
 "$build/bench/tamri_startup_bench" 960 540 fafaaa 1 "$build/bench/tamri_minimal_qt" >/dev/null
 "$build/bench/tamri_startup_bench" 960 540 fafaaa 1 "$build/tamri" >/dev/null 2>&1

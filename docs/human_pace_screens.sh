@@ -7,19 +7,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
+source tests/screen_common.sh
 scratch=$(mktemp -d)
-xvfb=
-cleanup() { [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$scratch"; }
-trap cleanup EXIT
+trap 'stop_xvfb; rm -rf "$scratch"' EXIT
 unset QT_QPA_PLATFORM
 # The print dialog offers $HOME/Tamri.pdf.
-export XDG_RUNTIME_DIR=$scratch HOME=$scratch LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$scratch/display" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$scratch/display")"
+export XDG_RUNTIME_DIR=$scratch HOME=$scratch
+start_xvfb 1920x1080 "$scratch"
 for task in numbers pictures; do
-  "$build/tamri" &
+  LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8 "$build/tamri" &
   program=$!
   "$build/tests/e2e/tamri_play" task "$task" --shots "$scratch" --human-pace --print
   wait "$program" || true

@@ -32,6 +32,7 @@ case "$release" in
   *) echo "Usage: tests/fresh_machine.sh [bookworm|trixie]" >&2; exit 2 ;;
 esac
 repo=$(cd "$(dirname "$0")/.." && pwd)
+source "$repo/tests/screen_common.sh"
 cache=${TMPDIR:-/tmp}/tamri-fresh-machine
 tarball=$cache/$release-minbase-amd64.tar.gz
 log=$cache/last-run-$release.log
@@ -103,19 +104,23 @@ EOF
   mount -t tmpfs tmpfs "$1/tmp"
 }
 
-# Waits for the light yellow start screen on the display, then releases Escape and answers
-# the abort box; the program must then end by itself.
+# Waits for the light yellow start screen on the display (a look every half second: run.sh
+# builds meanwhile), then releases Escape and answers the abort box once it has the keyboard;
+# the program must then end by itself.
 answer_start_screen='
-  colour=
-  for _ in $(seq 2400); do
-    sleep 0.5
+  source /root/tamri/tests/screen_common.sh
+  start_screen() {
+    sleep 0.4
     colour=$(import -window root -crop 1x1+500+400 -depth 8 txt:- 2>/dev/null | grep -o "#[0-9A-F]\{6\}" | head -n1) || true
-    [ "$colour" = "#FAFAAA" ] && break
-    [ -e /tmp/program-ended ] && break
-  done
+    [ "$colour" = "#FAFAAA" ] || [ -e /tmp/program-ended ]
+  }
+  box_has_keyboard() { [ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" = tamri ]; }
+  wait_for 1200 start_screen
   echo "pixel (500, 400) of the screen: ${colour:-none}"
   [ "$colour" = "#FAFAAA" ] || exit 1
-  xdotool key Escape; sleep 1; xdotool key Return'
+  xdotool key Escape
+  wait_for 10 box_has_keyboard || echo "no box \"tamri\" had the keyboard 10 s after Escape"
+  xdotool key Return'
 
 echo "== a fresh Debian $version ($release, minbase) for building"
 new_system "$build_system"
@@ -127,39 +132,37 @@ tail -n 30 "$log"
 echo "CI exit code on the fresh system: $ci"
 [ "$ci" -eq 0 ] || exit "$ci"
 
-checks=0
-check_failed() { echo "FAIL: $*"; checks=$((checks + 1)); }
-
 # Runs a command on a system whose screen is an Xvfb of the build system, so that the system
 # gets no X tools of its own: the program must show the start screen and end with exit code 0.
-on_screen() { # system display log what command...
-  local system=$1 display=$2 output=$3 what=$4 rc
-  shift 4
+on_screen() { # system log what command...
+  local system=$1 output=$2 what=$3 rc
+  shift 3
   mkdir -p "$system/tmp/.X11-unix" "$build_system/tmp/.X11-unix"
   mount --bind "$build_system/tmp/.X11-unix" "$system/tmp/.X11-unix"
-  inside "$build_system" bash -c "Xvfb :$display -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 & sleep 1" || true
+  start_xvfb 1024x768 "$build_system/tmp" chroot "$build_system"
   rm -f "$build_system/tmp/program-ended"
-  { inside "$system" env DISPLAY=":$display" XDG_RUNTIME_DIR=/tmp "$@" >"$output" 2>&1
+  { inside "$system" env DISPLAY="$DISPLAY" XDG_RUNTIME_DIR=/tmp "$@" >"$output" 2>&1
     echo $? >"$build_system/tmp/program-ended"; } &
-  inside "$build_system" env DISPLAY=":$display" bash -c "$answer_start_screen" || check_failed "$what did not show the start screen"
-  for _ in $(seq 100); do [ -s "$build_system/tmp/program-ended" ] && break; sleep 0.1; done
+  inside "$build_system" env DISPLAY="$DISPLAY" bash -c "$answer_start_screen" || fail "$what did not show the start screen"
+  wait_for 10 test -s "$build_system/tmp/program-ended" || true
   rc=$(cat "$build_system/tmp/program-ended" 2>/dev/null || echo "none: still running")
+  stop_xvfb
   echo "$what ended with exit code $rc"
-  [ "$rc" = 0 ] || { tail -n 20 "$output"; check_failed "$what did not end with exit code 0"; }
+  [ "$rc" = 0 ] || { tail -n 20 "$output"; fail "$what did not end with exit code 0"; }
 }
 
 echo "== ./run.sh on a second fresh system: only what run.sh installs; the screen is the first's Xvfb"
 run_system=$scratch/run-system
 new_system "$run_system"
 git clone -q "$repo" "$run_system/root/tamri"
-on_screen "$run_system" 77 "$cache/run-$release.log" ./run.sh bash -c 'cd /root/tamri && ./run.sh'
+on_screen "$run_system" "$cache/run-$release.log" ./run.sh bash -c 'cd /root/tamri && ./run.sh'
 
 echo "== ./package.sh on the first fresh system"
 inside "$build_system" bash -c 'cd /root/tamri && ./package.sh >/tmp/package.log 2>&1 || { tail -n 30 /tmp/package.log; exit 1; }' ||
-  check_failed "./package.sh"
+  fail "./package.sh"
 # The fresh system has no git; the clone is read from outside.
 changed=$(git -C "$build_system/root/tamri" status --porcelain)
-[ -z "$changed" ] || check_failed "packaging changed the source tree: $changed"
+[ -z "$changed" ] || fail "packaging changed the source tree: $changed"
 deb=$(ls "$build_system"/root/tamri/tamri_*_amd64.deb 2>/dev/null | head -n1)
 
 if [ -n "$deb" ]; then
@@ -167,26 +170,26 @@ if [ -n "$deb" ]; then
   new_system "$user_system"
   cp "$deb" "$user_system/root/"
   inside "$user_system" bash -c 'apt-get update -qq && apt-get install -y -qq --no-install-recommends ./root/tamri_*_amd64.deb' \
-    >"$cache/install-$release.log" 2>&1 || { tail -n 20 "$cache/install-$release.log"; check_failed "apt-get install ./$(basename "$deb")"; }
+    >"$cache/install-$release.log" 2>&1 || { tail -n 20 "$cache/install-$release.log"; fail "apt-get install ./$(basename "$deb")"; }
   for tool in cc c++ cmake make; do
-    inside "$user_system" sh -c "! command -v $tool" >/dev/null || check_failed "the user's system has $tool"
+    inside "$user_system" sh -c "! command -v $tool" >/dev/null || fail "the user's system has $tool"
   done
-  on_screen "$user_system" 78 "$cache/tamri-$release.log" /usr/bin/tamri /usr/bin/tamri
+  on_screen "$user_system" "$cache/tamri-$release.log" /usr/bin/tamri /usr/bin/tamri
 
-  inside "$user_system" apt-get remove -y -qq tamri >/dev/null 2>&1 || check_failed "apt-get remove tamri"
+  inside "$user_system" apt-get remove -y -qq tamri >/dev/null 2>&1 || fail "apt-get remove tamri"
   for path in $(dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ { print substr($6, 2) }'); do
-    [ ! -e "$user_system$path" ] || check_failed "left behind after apt remove: $path"
+    [ ! -e "$user_system$path" ] || fail "left behind after apt remove: $path"
   done
-  [ ! -e "$user_system/usr/share/doc/tamri" ] || check_failed "left behind after apt remove: /usr/share/doc/tamri"
+  [ ! -e "$user_system/usr/share/doc/tamri" ] || fail "left behind after apt remove: /usr/share/doc/tamri"
   echo "apt remove tamri: checked"
 else
-  check_failed "no package was made"
+  fail "no package was made"
 fi
 
 echo "== summary (full CI log: $log, run.sh's: $cache/run-$release.log)"
 grep -E 'tests passed|tests failed|Total Test time|end-to-end passed|end-to-end failures' "$log" || true
 echo "downloads of ./test.sh, then of ./run.sh:"; grep -h '^Need to get' "$log" "$cache/run-$release.log" || true
-[ "$checks" -eq 0 ] || { echo "CI passed, but $checks later checks failed"; exit 1; }
+[ "$failures" -eq 0 ] || { echo "CI passed, but $failures later checks failed"; exit 1; }
 echo "fresh machine check passed"
 exit
 }

@@ -7,8 +7,7 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "$0")/screen_common.sh"
 
 (cd "$scratch" && cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/out" >"$scratch/cpack.log" 2>&1) ||
   { cat "$scratch/cpack.log"; echo "FAIL: cpack -G DEB"; exit 1; }

@@ -27,18 +27,12 @@ trap 'exit 130' INT TERM
 
 start_xvfb 1024x768 "$work"
 use_wine_prefix "$work"
-# A crash ends the child at once instead of starting Wine's debugger. Without a window manager,
-# Wine would wait 2 s for one whenever a window is hidden, unless windows are left unmanaged.
-cat >"$work/settings.reg" <<EOF
-REGEDIT4
-
-$wine_crash_settings
-
+# Without a window manager, Wine would wait 2 s for one whenever a window is hidden, unless
+# windows are left unmanaged. The prefix is made while the cross build runs.
+set_up_wine_prefix >"$work/setup.out" 2>&1 <<EOF &
 [HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]
 "Managed"="N"
 EOF
-# The first start of a prefix takes about 10 s; the cross build runs meanwhile.
-(cd "$work" && timeout 30 wine reg import settings.reg) >"$work/setup.log" 2>&1 &
 setup=$!
 
 exe=$out/win32_desktop_check.exe
@@ -48,11 +42,7 @@ exe=$out/win32_desktop_check.exe
   -static -luser32 -o "$exe"
 [ "$(head -c 2 "$exe")" = "MZ" ] || { echo "FAIL: $exe is not a Windows executable"; exit 1; }
 
-wait "$setup" || {
-  cat "$work/setup.log"
-  echo "FAIL: Wine could not set up a prefix"
-  exit 1
-}
+wait "$setup" || { cat "$work/setup.out"; exit 1; }
 # The desktop process read its settings before these; the next program starts a new one.
 timeout 10 wineserver -w
 timeout 20 wine "$exe"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Plays the real program under Xvfb with tamri_play, which sees only the screen, and checks how
-# the program ends every time: on a bare X server at 1024 x 768 and 1920 x 1080 (there once more
-# with the scale factor a desktop at 150 % exports, which the program must leave aside), and at
-# 1366 x 768 under the openbox window manager with a tint2 panel at the bottom.
+# the program ends every time: on a bare X server at 1024 x 768 (once in German) and 1920 x 1080
+# (there once more with the scale factor a desktop at 150 % exports, which the program must leave
+# aside), and at 1366 x 768 under the openbox window manager with a tint2 panel at the bottom.
 # Usage: end_to_end.sh path/to/tamri path/to/tamri_play folder-for-screenshots
 # The 1920 x 1080 screenshots go straight into the folder, the others into a subfolder.
 set -uo pipefail
@@ -52,13 +52,9 @@ EOF2
   wm=$!
   tint2 -c "$runtime/tint2rc" >/dev/null 2>&1 &
   panel=$!
-  local height=${size#*x}
-  for _ in $(seq 50); do
-    xprop -root _NET_WORKAREA 2>/dev/null | grep -q ", $((height - 30))\b" && return 0
-    sleep 0.1
-  done
-  echo "FAIL: openbox and tint2 did not reserve the panel within 5 s"; exit 1
+  wait_for 5 panel_reserved || { echo "FAIL: openbox and tint2 did not reserve the panel within 5 s"; exit 1; }
 }
+panel_reserved() { xprop -root _NET_WORKAREA 2>/dev/null | grep -q ", $((${size#*x} - 30))\b"; }
 
 stop_wm() {
   kill "$panel" "$wm" 2>/dev/null
@@ -77,16 +73,7 @@ scenario() { # expected-exit-code shots-folder driver-arguments...
   program=$!
   local driver=0
   timeout 90 "$play" "$@" --shots "$shots" || driver=$?
-  [ "$driver" = 1 ] && fail "$* at $size: checks failed"
-  if [ "$driver" != 0 ] && [ "$driver" != 1 ]; then
-    fail "$* at $size: the play broke off (driver exit code $driver)"
-    # The program's exit code means nothing then.
-    kill "$program" 2>/dev/null
-    wait "$program" 2>/dev/null
-    program=
-    return
-  fi
-  await_program "$expected" 5 "$* at $size" "the driver finished"
+  judge_play "$driver" "$* at $size" && await_program "$expected" 5 "$* at $size" "the driver finished"
 }
 
 # A termination or interrupt signal ends the program by that signal, at once.
@@ -113,7 +100,10 @@ for size in 1920x1080 1024x768; do
   mkdir -p "$shots"
   start_xvfb "$size" "$runtime"
   echo "=== $size on $DISPLAY"
+  # At 1024 x 768 as a German user: Qt's print dialog in German, decimal commas, a German date.
+  [ "$size" = 1024x768 ] && program_env=(LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8)
   scenario 1 "$shots" task numbers
+  program_env=()
   scenario 1 "$shots" task pictures
   scenario 0 "$shots" escape-start
   scenario 0 "$shots" escape-task numbers

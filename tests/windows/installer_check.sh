@@ -33,6 +33,8 @@ level=$(grep -ao 'requestedExecutionLevel level="[A-Za-z]*"' "$setup" | head -n1
 [ "$level" = 'requestedExecutionLevel level="highestAvailable"' ] && echo "the installer asks Windows for: $level" \
   || fail "the installer asks Windows for ${level:-nothing}, expected the level \"highestAvailable\""
 
+nothing_of_ours() { [ -z "$(ours)" ]; }
+
 # Installs with the switches, checks where the installer wrote, starts the program, uninstalls.
 install_and_remove() { # name hive folder start-menu-folder switches...
   local name=$1 hive=$2 folder=$3 menu=$4 other
@@ -81,7 +83,7 @@ install_and_remove() { # name hive folder start-menu-folder switches...
   rc=0
   timeout 60 wine "$folder/Uninstall.exe" /S || rc=$?
   [ "$rc" = 0 ] || fail "$name: the silent uninstall ended with exit code $rc"
-  for _ in $(seq 150); do [ -z "$(ours)" ] && break; sleep 0.2; done
+  wait_for 30 nothing_of_ours
   local left
   left=$(ours)
   [ -z "$left" ] && echo "nothing of ours left after the uninstall" || fail "$name: left after the uninstall: $left"

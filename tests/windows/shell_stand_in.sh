@@ -1,3 +1,4 @@
+#!/usr/bin/env bash
 # The shell stand-in (shell_stand_in.cpp) takes its commands through the pipe $work/shell_in and
 # answers in $work/shell_out.log. Sourced by wine_desktop.sh; run by the player during a task
 # (--focus-away) as: shell_stand_in.sh disturb work-folder screenshot-folder
@@ -5,18 +6,16 @@
 # Gives the stand-in a command and prints its answer, waiting up to 10 s; fails (1) when the
 # answer is a failure or none comes.
 stand_in_do() {
-  cat "$work/shell_out.log" > /tmp/exp/shell_out.copy # command
-  local before answer
-  before=$(wc -l <"$work/shell_out.log")
+  local answer
+  answer_line=$(($(wc -l <"$work/shell_out.log") + 1))
   echo "$1" >"$work/shell_in"
-  for _ in $(seq 100); do
-    answer=$(sed -n "$((before + 1))p" "$work/shell_out.log" | tr -d '\r')
-    [ -n "$answer" ] && break
-    sleep 0.1
-  done
+  wait_for 10 stand_in_answered >/dev/null
+  answer=$(stand_in_answered)
   echo "${answer:-FAIL: $1: the shell stand-in did not answer within 10 s}"
   [ -n "$answer" ] && [ "${answer#FAIL}" = "$answer" ]
 }
+
+stand_in_answered() { sed -n "${answer_line}p" "$work/shell_out.log" | tr -d '\r' | grep .; }
 
 # Disturbs the test in each way a real PC does. Once the stand-in has seen the test take the
 # screen back, the screen must show the board as before, alone: saved as disturbed_*.png. Each
@@ -27,17 +26,19 @@ disturb_the_test() { # screenshot-folder
   for disturbance in show-taskbar second-taskbar new-taskbar topmost-window; do
     stand_in_do "$disturbance" || echo "$disturbance" >>"$work/disturb_failures"
     shot=$shots/disturbed_$disturbance.png
-    for _ in $(seq 20); do
-      import -window root "$shot"
-      [ "$(compare -metric AE "$shot" "$work/undisturbed.png" null: 2>&1)" = 0 ] && continue 2
-      sleep 0.1
-    done
-    echo "FAIL: $disturbance: 2 s after the test was back the screen is not the board alone, see $shot"
+    wait_for 5 board_alone "$shot" && continue
+    echo "FAIL: $disturbance: 5 s after the test was back the screen is not the board alone, see $shot"
     echo "$disturbance" >>"$work/disturb_failures"
   done
 }
 
+board_alone() { # screenshot-path
+  import -window root "$1"
+  [ "$(compare -metric AE "$1" "$work/undisturbed.png" null: 2>&1)" = 0 ]
+}
+
 if [ "${1:-}" = disturb ]; then
+  source "$(dirname "$0")/../screen_common.sh"
   work=$2
   disturb_the_test "$3"
 fi

@@ -2,8 +2,8 @@
 # folder-for-screenshots. Wine's virtual desktop with its taskbar on an Xvfb display of the same
 # size, in a throw-away prefix (and home), plus the taskbar probe. Sets build, play, out (emptied),
 # $work (removed on exit), DISPLAY, WINEPREFIX and HOME; defines windows_package,
-# wine_desktop_start, wine_desktop_stop, stand_in_do, taskbar_state and taskbar_strip_is_back, besides what
-# tests/screen_common.sh defines.
+# wine_desktop_start, wine_desktop_stop, stand_in_do, taskbar_state, taskbar_is and
+# taskbar_strip_is_back, besides what tests/screen_common.sh defines.
 set -uo pipefail
 build=$(realpath -m "$1")
 play=$2
@@ -25,9 +25,7 @@ desktop=
 probe_build=
 wine_desktop_cleanup() {
   [ -n "$probe_build" ] && kill "$probe_build" 2>/dev/null
-  end_wine
-  [ -n "$desktop" ] && kill "$desktop" 2>/dev/null
-  stop_xvfb
+  wine_desktop_stop
   rm -rf "$work"
 }
 trap wine_desktop_cleanup EXIT
@@ -43,10 +41,9 @@ windows_package() { # pattern what
   local sources=$here/../.. newer
   newer=$(find "$sources"/{task,results,common,platform,resources,packaging/windows} "$sources/CMakeLists.txt" \
     -type f -newer "$package" -print -quit)
-  if [ -n "$newer" ]; then
+  [ -z "$newer" ] || {
     echo "FAIL: $package is older than $(realpath --relative-to="$sources" "$newer"): ./test.sh or ./package.sh windows builds it anew"
-    exit 1
-  fi
+    exit 1; }
 }
 
 # Compiled while the prefix is made.
@@ -66,11 +63,8 @@ wine_desktop_start() {
   probe_options=()
   [ "${3:-}" = stand-in ] && shell=lab && probe_options=(--without-explorer)
   start_xvfb "$size" "$work"
-  cat >"$work/settings.reg" <<EOF2
-REGEDIT4
-
-$wine_crash_settings
-
+  local began=$SECONDS
+  set_up_wine_prefix <<EOF
 [HKEY_CURRENT_USER\\Software\\Wine\\Explorer]
 "Desktop"="$shell"
 
@@ -79,31 +73,7 @@ $wine_crash_settings
 
 [HKEY_CURRENT_USER\\Control Panel\\Desktop]
 "LogPixels"=dword:$(printf %08x "$dpi")
-
-[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts]
-"Tahoma (TrueType)"="tahoma.ttf"
-"Tahoma Bold (TrueType)"="tahomabd.ttf"
-"MS Sans Serif 8,10,12,14,18,24"="sserife.fon"
-EOF2
-  local began=$SECONDS
-  # Wine goes on writing a new prefix's registry after its first program has returned: Wine 10,
-  # slower under load, rewrote the fonts' key after the import, and the program drew its title in
-  # a serif face. So the prefix is made and left to settle (the server ends with its last
-  # program) before anything of ours goes in.
-  if [ ! -d "$WINEPREFIX" ]; then
-    (timeout 60 wine wineboot --init && timeout 60 wineserver -w) >"$work/setup.log" 2>&1 \
-      || { cat "$work/setup.log"; echo "FAIL: Wine could not make a prefix"; exit 1; }
-  fi
-  # The faces Windows brings and the program names: Wine's own Tahoma and MS Sans Serif
-  # (fonts-wine), installed as on Windows, where MS Sans Serif is the bitmap face sserife.fon.
-  # Debian's wine 8.0 does not find them by itself: it looks for them in /usr/share/fonts/, not in
-  # /usr/share/wine/fonts/, so every face the program names would fall back to a Linux face.
-  for face in tahoma.ttf tahomabd.ttf sserife.fon; do
-    cp "/usr/share/wine/fonts/$face" "$WINEPREFIX/drive_c/windows/Fonts/" \
-      || { echo "FAIL: /usr/share/wine/fonts/$face is missing (package fonts-wine)"; exit 1; }
-  done
-  (cd "$work" && timeout 60 wine reg import settings.reg) >>"$work/setup.log" 2>&1 \
-    || { cat "$work/setup.log"; echo "FAIL: Wine could not take the prefix's settings"; exit 1; }
+EOF
   if [ -n "$probe_build" ]; then
     wait "$probe_build" || { echo "FAIL: the taskbar probe or the shell stand-in did not build"; exit 1; }
     probe_build=
@@ -117,23 +87,26 @@ EOF2
     exec 7>"$work/shell_in" # held open, so that the stand-in reads on between commands
     stand_in_do taskbar >/dev/null
   fi
-  for _ in $(seq 100); do [ "$(taskbar_state)" = visible ] && break; sleep 0.2; done
-  [ "$(taskbar_state)" = visible ] || {
+  local state
+  wait_for 20 taskbar_is visible || {
     [ "$shell" = shell ] || cat "$work/shell_out.log"
-    echo "FAIL: Wine's desktop showed no taskbar within 20 s (the taskbars: $(taskbar_state))"
+    echo "FAIL: Wine's desktop showed no taskbar within 20 s (the taskbars: $state)"
     exit 1
   }
-  sleep 1 # the taskbar's first paint
-  echo "Wine's desktop $size at $dpi DPI with its taskbar on $DISPLAY after $((SECONDS - began)) s"
+  # Its first paint is over once two screenshots in a row show the same strip.
   import -window root "$work/taskbar_before.png"
+  wait_for 10 taskbar_painted || { echo "FAIL: the taskbar's pixels still changed after 10 s"; exit 1; }
+  echo "Wine's desktop $size at $dpi DPI with its taskbar on $DISPLAY after $((SECONDS - began)) s"
+}
+taskbar_painted() {
+  taskbar_strip_is_back "$work/taskbar_now.png" || { mv "$work/taskbar_now.png" "$work/taskbar_before.png"; false; }
 }
 
 # Ends the prefix's programs, the desktop and Xvfb, so that another desktop can start.
 wine_desktop_stop() {
-  exec 7>&- 2>/dev/null
+  exec 7>&-
   end_wine
-  kill "$desktop" 2>/dev/null
-  wait "$desktop" 2>/dev/null
+  [ -n "$desktop" ] && { kill "$desktop"; wait "$desktop"; } 2>/dev/null
   desktop=
   stop_xvfb
 }
@@ -141,9 +114,8 @@ wine_desktop_stop() {
 # "visible", "hidden", "partly hidden" or "none": the taskbars as Windows sees them (on the
 # stand-in's desktop, the stand-in's alone).
 probe_options=()
-taskbar_state() {
-  timeout 20 wine "$work/taskbar_probe.exe" "${probe_options[@]}" 2>/dev/null | tr -d '\r'
-}
+taskbar_state() { timeout 20 wine "$work/taskbar_probe.exe" "${probe_options[@]}" 2>/dev/null | tr -d '\r'; }
+taskbar_is() { state=$(taskbar_state); [ "$state" = "$1" ]; } # state: sets state
 
 # Whether the screen's bottom strip (the taskbar's place, 20 px high under Wine) looks as it did
 # when the desktop had just started; saves the screen as $1.png.

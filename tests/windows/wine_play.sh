@@ -34,19 +34,11 @@ scenario() { # expected-exit-code driver-arguments...
     echo "taskbar while the program runs: $state"
     timeout 120 "$play" "$@" --wine-desktop --shots "$shots" || driver=$?
   fi
-  [ "$driver" = 1 ] && fail "$name: checks failed"
-  if [ "$driver" != 0 ] && [ "$driver" != 1 ]; then
-    fail "$name: the play broke off (driver exit code $driver)"
-    kill "$program" 2>/dev/null
-    WINEPREFIX="$WINEPREFIX" timeout 10 wineserver -k 2>/dev/null
-    wait "$program" 2>/dev/null
-    program=
-    exit 1 # the desktop is gone with the prefix's processes
-  fi
+  # After a play broken off, the prefix's processes are ended, and the desktop with them.
+  judge_play "$driver" "$name" || { timeout 10 wineserver -k 2>/dev/null; exit 1; }
   await_program "$expected" 10 "$name" "the driver finished"
-  local state=
-  for _ in $(seq 20); do state=$(taskbar_state); [ "$state" = visible ] && break; sleep 0.1; done
-  local shot="$shots/desktop_after_${name// /_}.png"
+  local state shot="$shots/desktop_after_${name// /_}.png"
+  wait_for 5 taskbar_is visible
   taskbar_strip_is_back "$shot" || fail "$name: the taskbar's pixels differ from the desktop's start, see $shot"
   [ "$state" = visible ] || fail "$name: the taskbar is $state after the program ended, expected visible"
   echo "taskbar afterwards: $state"
