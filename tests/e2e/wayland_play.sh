@@ -139,8 +139,9 @@ case "$mode" in
   # As X11 programs see it: a window put at (0, 0) would land on the left one. XWayland names its
   # outputs after its own fashion: the right one is the one at x 1366.
   right=$(DISPLAY=$xwayland xrandr --query | awk '$2 == "connected" && / [0-9]+x[0-9]+\+1366\+0 / { print $1 }')
-  if [ -n "$right" ] && DISPLAY=$xwayland xrandr --output "$right" --primary &&
-    DISPLAY=$xwayland xrandr --query | grep -q " connected primary [0-9]*x[0-9]*+1366+0 "; then
+  # XWayland takes the new primary a moment after xrandr returns.
+  right_is_primary() { DISPLAY=$xwayland xrandr --query | grep -q " connected primary [0-9]*x[0-9]*+1366+0 "; }
+  if [ -n "$right" ] && DISPLAY=$xwayland xrandr --output "$right" --primary && wait_for 5 right_is_primary; then
     play_task "two monitors, the right one primary: through XWayland" "$out" xwayland \
       --area 1366x768+1366+0 -- "${session[@]}" DISPLAY="$xwayland"
   else
