@@ -13,7 +13,7 @@
 
 using namespace common;
 
-TEST(Rounding, HalvesGoToTheEvenNeighbour)
+TEST(Rounding, HalvesGoToTheEvenNeighbourOfTheExtendedPrecisionValue)
 {
     EXPECT_EQ(Round(0.5L), 0);
     EXPECT_EQ(Round(1.5L), 2);
@@ -27,10 +27,6 @@ TEST(Rounding, HalvesGoToTheEvenNeighbour)
     EXPECT_EQ(Trunc(-3.9L), -3);
     EXPECT_THROW(Round(1e30L), MathError);   // no wrong integer for a value out of range
     EXPECT_THROW(Trunc(-1e30L), MathError);
-}
-
-TEST(Rounding, ExtendedPrecisionKeepsProductsExact)
-{
     // 2.675 is stored as 2.67499999999999982236431605997495353221893310546875; formed in
     // extended precision the product stays below the half.
     EXPECT_EQ(Round(static_cast<long double>(2.675) * 100), 267);
