@@ -166,7 +166,7 @@ TEST_F(LateralPicture, NoPositiveTimeAtAllDrawsNoBarsAndNoError)
         EXPECT_EQ(pixel(picture, 41 + c * 59, 814), white) << "column " << c;
 }
 
-TEST_F(LateralPicture, RowBarsAreCutAtThePicturesRightEdgeOnASquareScreen)
+TEST_F(LateralPicture, CutAtThePicturesEdgesOnASquareAndALargeScreen)
 {
     start(QSize(1280, 1024));
     numbersWithLongestLastLines();
@@ -176,15 +176,13 @@ TEST_F(LateralPicture, RowBarsAreCutAtThePicturesRightEdgeOnASquareScreen)
     EXPECT_EQ(lateral().grafIma->geometry(), QRect(256, 124, 768, 775));
     // Row 6: from 770 - 166 = 604 to the base 770, two pixels beyond the edge.
     expectSpots(picture, {{604, 381, black}, {767, 381, barYellow}, {767, 380, black}});
-}
 
-TEST_F(LateralPicture, PicturesFirstRowAndColumnAreCutOnALargeScreen)
-{
+    // On a large screen the Pictures box of column 0, row 0 runs from (-5, -5) to (95, 95): its
+    // left and top edges are cut.
     start(QSize(2560, 1440));
     playTask(false);
     activate(&lateral());
-    const QImage picture = lateralPicture();
-    ASSERT_EQ(picture.size(), QSize(1536, 1108));
-    // Box of column 0, row 0 from (-5, -5) to (95, 95): its left and top edges are cut.
-    expectSpots(picture, {{0, 50, boxGrey}, {50, 0, boxGrey}, {94, 50, black}, {50, 94, black}, {97, 50, white}});
+    const QImage large = lateralPicture();
+    ASSERT_EQ(large.size(), QSize(1536, 1108));
+    expectSpots(large, {{0, 50, boxGrey}, {50, 0, boxGrey}, {94, 50, black}, {50, 94, black}, {97, 50, white}});
 }

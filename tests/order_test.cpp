@@ -33,13 +33,11 @@ TEST(RandomBelow, KnownAnswersOfTheGenerator)
     EXPECT_EQ(randomBelow(35), 30u);
 
     randSeed = 0xdeadbeef;
-    const std::uint32_t expected[] = {13, 6, 20, 19, 32, 29, 16, 28};
-    for (std::uint32_t value : expected)
+    for (std::uint32_t value : {13u, 6u, 20u, 19u, 32u, 29u, 16u, 28u})
         EXPECT_EQ(randomBelow(35), value);
 
     randSeed = 123456789;
-    const std::uint32_t expected63[] = {34, 24, 24, 2, 51, 53};
-    for (std::uint32_t value : expected63)
+    for (std::uint32_t value : {34u, 24u, 24u, 2u, 51u, 53u})
         EXPECT_EQ(randomBelow(63), value);
 }
 
