@@ -3,7 +3,6 @@
 #include "tests/TestSupport.h"
 
 #include <QFile>
-#include <QPixmap>
 #include <QRandomGenerator>
 #include <QResource>
 #include <QtEndian>
