@@ -123,6 +123,16 @@ inline void expectSpots(const QImage &image, std::initializer_list<Spot> spots, 
             << "at (" << spot.x << ", " << spot.y << ") from (" << origin.x() << ", " << origin.y() << ")";
 }
 
+// How many pixels of `area` have what `wanted` asks for.
+inline int countPixels(const QImage &image, const QRect &area, const std::function<bool(QRgb)> &wanted)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            n += wanted(image.pixel(x, y));
+    return n;
+}
+
 // Clicks (press and release of the left button) in the middle of a widget.
 void click(QWidget *widget, Qt::MouseButton button = Qt::LeftButton);
 TTeil *cellAt(int column, int row);

@@ -13,7 +13,7 @@
 
 using namespace common;
 
-TEST(Rounding, HalvesGoToTheEvenNeighbour)
+TEST(Rounding, HalvesGoToTheEvenNeighbourOfTheExtendedPrecisionValue)
 {
     EXPECT_EQ(Round(0.5L), 0);
     EXPECT_EQ(Round(1.5L), 2);
@@ -27,10 +27,6 @@ TEST(Rounding, HalvesGoToTheEvenNeighbour)
     EXPECT_EQ(Trunc(-3.9L), -3);
     EXPECT_THROW(Round(1e30L), MathError);   // no wrong integer for a value out of range
     EXPECT_THROW(Trunc(-1e30L), MathError);
-}
-
-TEST(Rounding, ExtendedPrecisionKeepsProductsExact)
-{
     // 2.675 is stored as 2.67499999999999982236431605997495353221893310546875; formed in
     // extended precision the product stays below the half.
     EXPECT_EQ(Round(static_cast<long double>(2.675) * 100), 267);
@@ -47,7 +43,7 @@ protected:
     }
 };
 
-TEST_F(GermanFormats, EveryConversionOfTheFormatTable)
+TEST_F(GermanFormats, EveryConversionOfTheFormatTableAndItsEdges)
 {
     struct Row {
         double value;
@@ -59,6 +55,15 @@ TEST_F(GermanFormats, EveryConversionOfTheFormatTable)
         {2.5, "2,5", "2,50", "2.5"},      {3.0, "3", "3,00", "3.0"},
         {1.234, "1,234", "1,23", "1.2"},  {12.345, "12,345", "12,30", "12.3"},
         {9.996, "9,996", "10,00", "10.0"}, {123.4, "123,4", "123,00", "123.4"},
+        {0.0, "0", "0,00", "0.0"},
+        {0.1 + 0.2, "0,3", "0,30", "0.3"},     // 15 significant digits hide the binary error
+        {0.25, "0,25", "0,25", "0.3"},         // a following 5 goes up, not to even
+        {0.45, "0,45", "0,45", "0.5"},         // 0.45 is stored a little above the half
+        {0.95, "0,95", "0,95", "0.9"},         // 0.95 is stored a little below it
+        {2.35, "2,35", "2,35", "2.4"},         // 2.35 a little above
+        {9.96, "9,96", "9,96", "10.0"},
+        {0.999, "0,999", "1,00", "1.0"},
+        {1234.5, "1234,5", "1230,00", "1234.5"},
     };
     for (const Row &row : table) {
         SCOPED_TRACE(row.value);
@@ -66,24 +71,8 @@ TEST_F(GermanFormats, EveryConversionOfTheFormatTable)
         EXPECT_EQ(formatFixed(row.value, 3, 2), QString::fromUtf8(row.fixed));
         EXPECT_EQ(formatWidth3OneDecimal(row.value), QString::fromUtf8(row.width3));
     }
-}
-
-TEST_F(GermanFormats, EdgeValuesOfTheConversions)
-{
-    EXPECT_EQ(formatGeneral(0.0), "0");
-    EXPECT_EQ(formatGeneral(0.1 + 0.2), "0,3");       // 15 significant digits hide the binary error
-    EXPECT_EQ(formatGeneral(0.45), "0,45");
     EXPECT_EQ(formatGeneral(1234567.0), "1234567");   // no thousands separator
     EXPECT_EQ(formatGeneral(-2.5), "-2,5");
-    EXPECT_EQ(formatWidth3OneDecimal(0.0), "0.0");
-    EXPECT_EQ(formatWidth3OneDecimal(0.25), "0.3");   // a following 5 goes up, not to even
-    EXPECT_EQ(formatWidth3OneDecimal(0.45), "0.5");   // 0.45 is stored a little above the half
-    EXPECT_EQ(formatWidth3OneDecimal(0.95), "0.9");   // 0.95 is stored a little below it
-    EXPECT_EQ(formatWidth3OneDecimal(9.96), "10.0");
-    EXPECT_EQ(formatFixed(0.0, 3, 2), "0,00");
-    EXPECT_EQ(formatFixed(2.35, 3, 2), "2,35");
-    EXPECT_EQ(formatFixed(0.999, 3, 2), "1,00");
-    EXPECT_EQ(formatFixed(1234.5, 3, 2), "1230,00");
 }
 
 TEST_F(GermanFormats, ShortDateHasAFourDigitYear)

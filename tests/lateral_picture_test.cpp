@@ -14,15 +14,6 @@ bool bluish(QRgb p)
     return qBlue(p) > 150 && qRed(p) < 120 && qGreen(p) < 120;
 }
 
-int bluishPixels(const QImage &image, QRect area)
-{
-    int n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            n += bluish(image.pixel(x, y));
-    return n;
-}
-
 } // namespace
 
 class LateralPicture : public ResultsWindows {
@@ -79,7 +70,7 @@ TEST_F(LateralPicture, NumbersBoardAndBarsAtFullHd)
         EXPECT_TRUE(showsText(picture, QPoint(815 - labelWidth, 41 + r * 59 + 10), rowLabels[r], small,
                               QColor(headerBlue), QColor(barYellow)))
             << "row " << r;
-    EXPECT_EQ(bluishPixels(picture, QRect(816, 40, 300, 420)), 0);
+    EXPECT_EQ(countPixels(picture, QRect(816, 40, 300, 420), bluish), 0);
 
     // Column 8 (3.0) has the longest column bar: 302 px up from the base.
     expectSpots(picture, {{513, 512, white}, {513, 513, black}, {540, 520, barYellow}, {566, 814, black}});
@@ -139,10 +130,8 @@ TEST_F(LateralPicture, PicturesRowZeroCoversTheFootOfTheHeader)
     const QImage picture = lateralPicture();
     EXPECT_EQ(pixel(picture, 21, 21), black);
     EXPECT_EQ(pixel(picture, 60, 25), boxGrey);   // inside the header band, drawn over it
-    int blue = 0;
-    for (int x = 100; x < 400; ++x)
-        blue += pixel(picture, x, 17) == headerBlue;
-    EXPECT_GT(blue, 100);   // the band above the boxes is still there
+    // The band above the boxes is still there.
+    EXPECT_GT(countPixels(picture, QRect(100, 17, 300, 1), [](QRgb p) { return (p & 0xffffff) == headerBlue; }), 100);
 }
 
 TEST_F(LateralPicture, EmptyLinesHaveNoBarAndTheirLabelOutside)
@@ -158,7 +147,7 @@ TEST_F(LateralPicture, EmptyLinesHaveNoBarAndTheirLabelOutside)
     EXPECT_EQ(boxes.seen.size(), boxesBefore);
     // No bar in row 1 and column 2; those of row 0 and column 1 beside them.
     expectSpots(picture, {{814, 101, white}, {814, 42, black}, {159, 814, white}, {100, 814, black}});
-    EXPECT_GT(bluishPixels(picture, QRect(820, 110, 40, 15)), 5);   // "0,00" right of the base
+    EXPECT_GT(countPixels(picture, QRect(820, 110, 40, 15), bluish), 5);   // "0,00" right of the base
 }
 
 TEST_F(LateralPicture, NoPositiveTimeAtAllDrawsNoBarsAndNoError)
@@ -177,7 +166,7 @@ TEST_F(LateralPicture, NoPositiveTimeAtAllDrawsNoBarsAndNoError)
         EXPECT_EQ(pixel(picture, 41 + c * 59, 814), white) << "column " << c;
 }
 
-TEST_F(LateralPicture, RowBarsAreCutAtThePicturesRightEdgeOnASquareScreen)
+TEST_F(LateralPicture, CutAtThePicturesEdgesOnASquareAndALargeScreen)
 {
     start(QSize(1280, 1024));
     numbersWithLongestLastLines();
@@ -187,15 +176,13 @@ TEST_F(LateralPicture, RowBarsAreCutAtThePicturesRightEdgeOnASquareScreen)
     EXPECT_EQ(lateral().grafIma->geometry(), QRect(256, 124, 768, 775));
     // Row 6: from 770 - 166 = 604 to the base 770, two pixels beyond the edge.
     expectSpots(picture, {{604, 381, black}, {767, 381, barYellow}, {767, 380, black}});
-}
 
-TEST_F(LateralPicture, PicturesFirstRowAndColumnAreCutOnALargeScreen)
-{
+    // On a large screen the Pictures box of column 0, row 0 runs from (-5, -5) to (95, 95): its
+    // left and top edges are cut.
     start(QSize(2560, 1440));
     playTask(false);
     activate(&lateral());
-    const QImage picture = lateralPicture();
-    ASSERT_EQ(picture.size(), QSize(1536, 1108));
-    // Box of column 0, row 0 from (-5, -5) to (95, 95): its left and top edges are cut.
-    expectSpots(picture, {{0, 50, boxGrey}, {50, 0, boxGrey}, {94, 50, black}, {50, 94, black}, {97, 50, white}});
+    const QImage large = lateralPicture();
+    ASSERT_EQ(large.size(), QSize(1536, 1108));
+    expectSpots(large, {{0, 50, boxGrey}, {50, 0, boxGrey}, {94, 50, black}, {50, 94, black}, {97, 50, white}});
 }

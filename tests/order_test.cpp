@@ -33,13 +33,11 @@ TEST(RandomBelow, KnownAnswersOfTheGenerator)
     EXPECT_EQ(randomBelow(35), 30u);
 
     randSeed = 0xdeadbeef;
-    const std::uint32_t expected[] = {13, 6, 20, 19, 32, 29, 16, 28};
-    for (std::uint32_t value : expected)
+    for (std::uint32_t value : {13u, 6u, 20u, 19u, 32u, 29u, 16u, 28u})
         EXPECT_EQ(randomBelow(35), value);
 
     randSeed = 123456789;
-    const std::uint32_t expected63[] = {34, 24, 24, 2, 51, 53};
-    for (std::uint32_t value : expected63)
+    for (std::uint32_t value : {34u, 24u, 24u, 2u, 51u, 53u})
         EXPECT_EQ(randomBelow(63), value);
 }
 
@@ -48,16 +46,10 @@ TEST(PresentationOrder, KnownDrawForAPicturesTask)
     setTask(7, 5, 42);
     drawPresentationOrders();
     // First draw: 11 30 7 5 0 ..., second draw continues the sequence: 11 18 12 8 13 ...
-    EXPECT_EQ(presentationOrder[0], 11);
-    EXPECT_EQ(presentationOrder[1], 30);
-    EXPECT_EQ(presentationOrder[4], 0);
-    EXPECT_EQ(presentationOrder[16], 8);
-    EXPECT_EQ(presentationOrder[18], 27);
-    EXPECT_EQ(presentationOrder[34], 6);
-    EXPECT_EQ(cellContent[1], 18);
-    EXPECT_EQ(cellContent[16], 24);
-    EXPECT_EQ(cellContent[18], 21);
-    EXPECT_EQ(cellContent[34], 28);
+    for (const auto &[i, value] : {std::pair{0, 11}, {1, 30}, {4, 0}, {16, 8}, {18, 27}, {34, 6}})
+        EXPECT_EQ(presentationOrder[i], value) << "order at " << i;
+    for (const auto &[i, value] : {std::pair{1, 18}, {16, 24}, {18, 21}, {34, 28}})
+        EXPECT_EQ(cellContent[i], value) << "content at " << i;
     EXPECT_FALSE(drawList.has_value());
 }
 
@@ -68,19 +60,17 @@ TEST(PresentationOrder, BothArraysArePermutationsWithTheCentreFixed)
             SCOPED_TRACE(testing::Message() << columns << "x" << rows << " seed " << seed);
             setTask(columns, rows, seed);
             drawPresentationOrders();
-            const int n = lastIndex + 1;
-            std::vector<int> order(presentationOrder.begin(), presentationOrder.begin() + n);
-            std::vector<int> content(cellContent.begin(), cellContent.begin() + n);
-            EXPECT_EQ(order[centreIndex], centreIndex);
-            EXPECT_EQ(content[centreIndex], centreIndex);
-            EXPECT_EQ(std::count(order.begin(), order.end(), centreIndex), 1);
-            EXPECT_EQ(std::count(content.begin(), content.end(), centreIndex), 1);
-            std::sort(order.begin(), order.end());
-            std::sort(content.begin(), content.end());
-            std::vector<int> identity(n);
+            std::vector<int> identity(lastIndex + 1);
             std::iota(identity.begin(), identity.end(), 0);
-            EXPECT_EQ(order, identity);
-            EXPECT_EQ(content, identity);
+            const auto expectPermutationWithTheCentreFixed = [&](const auto &array, const char *name) {
+                std::vector<int> values(array.begin(), array.begin() + identity.size());
+                EXPECT_EQ(values[centreIndex], centreIndex) << name;
+                EXPECT_EQ(std::count(values.begin(), values.end(), centreIndex), 1) << name;
+                std::sort(values.begin(), values.end());
+                EXPECT_EQ(values, identity) << name;
+            };
+            expectPermutationWithTheCentreFixed(presentationOrder, "order");
+            expectPermutationWithTheCentreFixed(cellContent, "content");
         }
     }
 }

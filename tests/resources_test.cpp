@@ -1,15 +1,17 @@
 #include "resources/ArtworkGenerator.h"
 #include "resources/StimulusMaterial.h"
+#include "tests/TestSupport.h"
 
 #include <QFile>
-#include <QPixmap>
 #include <QRandomGenerator>
 #include <QResource>
 #include <QtEndian>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 using namespace StimulusMaterial;
+using testsupport::countPixels;
 
 namespace {
 
@@ -187,12 +189,10 @@ TEST(EmbeddedSheet, ParsesRightWayUpWithTrueColours)
 {
     const QImage &image = sheet();
     ASSERT_EQ(image.size(), QSize(743, 537));
-    EXPECT_TRUE(isWhite(image.pixel(0, 0)));
-    EXPECT_TRUE(isWhite(image.pixel(100, 0)));
-    EXPECT_TRUE(isBlack(image.pixel(1, 100)));
-    EXPECT_TRUE(isBlack(image.pixel(100, 1)));
-    EXPECT_TRUE(isBlack(image.pixel(100, 536)));
-    EXPECT_TRUE(isWhite(image.pixel(100, 535)));
+    for (const QPoint white : {QPoint(0, 0), QPoint(100, 0), QPoint(100, 535)})
+        EXPECT_TRUE(isWhite(image.pixel(white))) << white.x() << "," << white.y();
+    for (const QPoint black : {QPoint(1, 100), QPoint(100, 1), QPoint(100, 536)})
+        EXPECT_TRUE(isBlack(image.pixel(black))) << black.x() << "," << black.y();
     const QRgb circle = image.pixel(tile(9).center());
     EXPECT_TRUE(qRed(circle) > 200 && qGreen(circle) > 200 && qBlue(circle) < 60) << "yellow";
     const QRgb oval = image.pixel(tile(28).center() + QPoint(-20, 0));
@@ -316,11 +316,8 @@ TEST(DecodeJpeg, RaisesMaterialErrorOnDamagedData)
     };
     for (const auto &[name, bytes] : cases)
         EXPECT_THROW(decodeJpeg(bytes), MaterialError) << name;
-    try {
-        decodeJpeg(notJpeg);
-    } catch (const MaterialError &error) {
-        EXPECT_NE(std::string(error.what()).find("Not a JPEG file"), std::string::npos) << error.what();
-    }
+    EXPECT_THAT([&] { decodeJpeg(notJpeg); },
+                testing::ThrowsMessage<MaterialError>(testing::HasSubstr("Not a JPEG file")));
 }
 
 TEST(InstructionPicture, IsABaselineJfifOf337By328)
@@ -367,17 +364,12 @@ TEST(ProgramIcon, IsA32PixelMarkOnTransparency)
     ASSERT_EQ(image.size(), QSize(32, 32));
     EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
     EXPECT_EQ(qAlpha(image.pixel(31, 31)), 0);
-    int reds = 0, greens = 0, blues = 0;
-    for (int y = 0; y < 32; ++y) {
-        for (int x = 0; x < 32; ++x) {
-            const QRgb c = image.pixel(x, y);
-            if (qAlpha(c) == 255) {
-                reds += qRed(c) > 150 && qGreen(c) < 80;
-                greens += qGreen(c) > 120 && qRed(c) < 80;
-                blues += qBlue(c) > 150 && qRed(c) < 80;
-            }
-        }
-    }
+    const int reds =
+        countPixels(image, image.rect(), [](QRgb c) { return qAlpha(c) == 255 && qRed(c) > 150 && qGreen(c) < 80; });
+    const int greens =
+        countPixels(image, image.rect(), [](QRgb c) { return qAlpha(c) == 255 && qGreen(c) > 120 && qRed(c) < 80; });
+    const int blues =
+        countPixels(image, image.rect(), [](QRgb c) { return qAlpha(c) == 255 && qBlue(c) > 150 && qRed(c) < 80; });
     EXPECT_TRUE(reds > 20 && greens > 20 && blues > 20) << reds << " " << greens << " " << blues;
 }
 

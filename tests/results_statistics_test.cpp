@@ -142,7 +142,7 @@ TEST(ResultStatistics, ALineWithoutAnyPositiveTimeAveragesZero)
 
 // ---------------------------------------------------------------- lateral preference geometry
 
-TEST(LateralGeometry, WorkedLayoutOfBothTasksAtFullHd)
+TEST(LateralGeometry, WorkedLayoutOfBothTasksAtFullHdAndWhereItRunsOffThePicture)
 {
     const LatPraef::LateralGeometry numbers = LatPraef::lateralGeometry(QSize(1920, 1080), 9, 7, 35);
     EXPECT_EQ(QSize(numbers.imageWidth, numbers.imageHeight), QSize(1152, 820));
@@ -163,11 +163,8 @@ TEST(LateralGeometry, WorkedLayoutOfBothTasksAtFullHd)
     // The longest bars start one gap of a box after the last box.
     EXPECT_EQ(pictures.barBase - pictures.rowBarSpan, 100 + 7 * 79);
     EXPECT_EQ(pictures.barBase - pictures.columnBarSpan, 100 + 5 * 79);
-}
 
-TEST(LateralGeometry, ScreensWhereTheDrawingRunsOffThePicture)
-{
-    // Bars end at the height-derived base, 2 px beyond the 768 px wide picture.
+    // Screens where the drawing runs off the picture. Bars end at the height-derived base, 2 px beyond the 768 px wide picture.
     const LatPraef::LateralGeometry square = LatPraef::lateralGeometry(QSize(1280, 1024), 9, 7, 35);
     EXPECT_EQ(QSize(square.imageWidth, square.imageHeight), QSize(768, 775));
     EXPECT_EQ(square.barBase, 770);

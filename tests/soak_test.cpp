@@ -1,7 +1,6 @@
 #include "task/Board.h"
 #include "tests/TestSupport.h"
 
-#include <QApplication>
 #include <QPushButton>
 #include <QTest>
 #include <QWindow>

@@ -10,35 +10,31 @@
 #include <QTest>
 
 #include <cmath>
+#include <tuple>
 
 using namespace testsupport;
 using namespace TamriUnit;
 
-TEST(BoardLayout, WorkedNumbersOfThreeScreens)
+TEST(BoardLayout, WorkedNumbersOfFourScreens)
 {
-    const BoardLayout numbers = boardLayout(QSize(1920, 1080), 9, 7, 70);
-    EXPECT_EQ(numbers.gapX, 141);
-    EXPECT_EQ(numbers.gapY, 81);
-    EXPECT_EQ(numbers.boardLeft, 81);
-    EXPECT_EQ(numbers.boardTop, 52);
-    EXPECT_EQ(numbers.cellPosition(8, 6), QPoint(1769, 958));
-
-    const BoardLayout pictures = boardLayout(QSize(1920, 1080), 7, 5, 103);
-    EXPECT_EQ(pictures.gapX, 168);
-    EXPECT_EQ(pictures.gapY, 109);
-    EXPECT_EQ(pictures.boardLeft, 95);
-    EXPECT_EQ(pictures.boardTop, 64);
-
-    const BoardLayout small = boardLayout(QSize(1024, 768), 7, 5, 103);
-    EXPECT_EQ(small.gapX, 40);
-    EXPECT_EQ(small.gapY, 46);
-    EXPECT_EQ(small.boardLeft, 31);
-    EXPECT_EQ(small.boardTop, 34);
-
-    // Too small a screen: negative gaps truncate toward zero and the cells overlap.
-    const BoardLayout tiny = boardLayout(QSize(600, 400), 9, 7, 70);
-    EXPECT_EQ(tiny.gapX, -5);   // (600 - 20 - 630) / 9 = -50 / 9
-    EXPECT_EQ(tiny.gapY, -15);  // (400 - 20 - 490) / 7 = -110 / 7
+    struct Case {
+        QSize screen;
+        int columns, rows, tile;
+        int gapX, gapY, left, top;
+    };
+    // The last, too small a screen: negative gaps truncate toward zero, (600 - 20 - 630) / 9 = -50 / 9
+    // and (400 - 20 - 490) / 7 = -110 / 7, and the cells overlap.
+    const Case cases[] = {{QSize(1920, 1080), 9, 7, 70, 141, 81, 81, 52},
+                          {QSize(1920, 1080), 7, 5, 103, 168, 109, 95, 64},
+                          {QSize(1024, 768), 7, 5, 103, 40, 46, 31, 34},
+                          {QSize(600, 400), 9, 7, 70, -5, -15, 5, 0}};
+    for (const Case &c : cases) {
+        const BoardLayout layout = boardLayout(c.screen, c.columns, c.rows, c.tile);
+        EXPECT_EQ(std::tuple(layout.gapX, layout.gapY, layout.boardLeft, layout.boardTop),
+                  std::tuple(c.gapX, c.gapY, c.left, c.top))
+            << c.screen.width() << " x " << c.screen.height() << ", " << c.columns << " columns";
+    }
+    EXPECT_EQ(boardLayout(QSize(1920, 1080), 9, 7, 70).cellPosition(8, 6), QPoint(1769, 958));
 }
 
 TEST(InstructionPicture, PlacedCentredAtAFifthOfTheFreeHeight)
@@ -184,8 +180,6 @@ protected:
         EXPECT_EQ(timed, lastIndex);
     }
 
-    QRgb windowPixel(int x, int y) { return form().grab().toImage().pixel(x, y) & 0xffffff; }
-
     BoxAnswerer boxes;
     bool instructionVisible = false;
     bool boardShownAtClockStart = false;
@@ -238,7 +232,7 @@ TEST_F(TaskRun, NumbersTaskFromStartToResultsButton)
     EXPECT_EQ(boxes.seen[1].text, "D A N K E  !\nSie haben alle Bilder gefunden.");
     EXPECT_EQ(boxes.seen[1].icon, common::OkBox::NoIcon);
     EXPECT_EQ(form().palette().color(QPalette::Window), QColor(170, 170, 170));
-    EXPECT_EQ(windowPixel(500, 400), qRgb(170, 170, 170) & 0xffffff);
+    EXPECT_EQ(pixel(form().grab().toImage(), 500, 400), 0xaaaaaau);
     EXPECT_FALSE(cellAt(0, 0)->isVisible());
     EXPECT_TRUE(form().ctrlPanel->isVisible());
     EXPECT_EQ(form().ladenBB_2->property("tag").toInt(), 1);
@@ -283,7 +277,7 @@ TEST_F(TaskRun, PicturesTaskCountsPastTheCentreAndFinishesAt35)
     EXPECT_FALSE(form().ladenBB_2->isVisible());
 }
 
-TEST_F(TaskRun, PictureCellsShowTheirTileAndTheCentreShowsTheTarget)
+TEST_F(TaskRun, PictureCellsShowTheirTileTheCentreTheTargetInAFrameOverItsEdge)
 {
     startTask(form().ladenBB_1);
     const QImage sheet = StimulusMaterial::stimulusSheet().convertToFormat(QImage::Format_RGB32);
@@ -300,6 +294,11 @@ TEST_F(TaskRun, PictureCellsShowTheirTileAndTheCentreShowsTheTarget)
               targetCell()->picture().copy(0, 0, 103, 103));
     EXPECT_EQ(cellAt(0, 0)->picture().size(), QSize(105, 105));
     EXPECT_EQ(cellAt(0, 0)->size(), QSize(103, 103));
+
+    // The target frame's pen reaches into the centre cell's edge at (0, 50).
+    expectSpots(form().grab().toImage(),
+                {{-2, 50, red}, {0, 50, red}, {105, 50, red}, {50, -2, red}, {50, 105, red}, {-8, 50, white}},
+                cellAt(centreColumn, centreRow)->pos());
 }
 
 TEST_F(TaskRun, NumberCellsShowTheirNumberInTwoDigitsOnLightGrey)
@@ -333,11 +332,7 @@ TEST_F(TaskRun, TargetFrameLiesTwentyPixelsOutsideTheNumbersCentre)
                        {-22, 92, red}, {-23, 91, red}},
                 centre);
     // The counter "0" at the top left, black on white.
-    int dark = 0;
-    for (int y = 5; y < 20; ++y)
-        for (int x = 15; x < 25; ++x)
-            dark += qGray(shot.pixel(x, y)) < 100;
-    EXPECT_GT(dark, 3);
+    EXPECT_GT(countPixels(shot, QRect(15, 5, 10, 15), [](QRgb p) { return qGray(p) < 100; }), 3);
 
     // Until the first hit any repaint draws the "0" as it was first drawn, in the window's
     // own 11 px font; the later counters in 10 pt.
@@ -356,15 +351,6 @@ TEST_F(TaskRun, TargetFrameLiesTwentyPixelsOutsideTheNumbersCentre)
         EXPECT_EQ(paintedTexts(), (Texts{{"0", 11}})) << "repaint " << repaint;
     click(targetCell());
     EXPECT_EQ(paintedTexts(), (Texts{{"1", 13}}));
-}
-
-TEST_F(TaskRun, TargetFrameOverlapsThePicturesCentreCell)
-{
-    startTask(form().ladenBB_1);
-    const QPoint centre = cellAt(centreColumn, centreRow)->pos();
-    // The pen reaches into the cell's edge at (0, 50).
-    expectSpots(form().grab().toImage(),
-                {{-2, 50, red}, {0, 50, red}, {105, 50, red}, {50, -2, red}, {50, 105, red}, {-8, 50, white}}, centre);
 }
 
 TEST_F(TaskRun, BadInputChangesNothing)

@@ -78,15 +78,11 @@ public:
     void insideWineDesktop()
     {
         for (Window w : children(root)) {
-            char *title = nullptr;
-            if (XFetchName(display, w, &title) && title) {
-                // "shell - Wine desktop" up to Wine 8, "shell - Wine Desktop" in Wine 10.
-                std::string name(title);
-                std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
-                if (name.ends_with(" - wine desktop"))
-                    top = w;
-                XFree(title);
-            }
+            // "shell - Wine desktop" up to Wine 8, "shell - Wine Desktop" in Wine 10.
+            std::string name = nameOf(w);
+            std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+            if (name.ends_with(" - wine desktop"))
+                top = w;
         }
         if (top == root)
             fail("no Wine desktop window");
@@ -116,10 +112,9 @@ public:
 
     Image grab() const { return grab({0, 0, width, height}); }
 
-    // The screen once it stays the same for a moment: a compositor may show a closed window
-    // or a half-drawn one for a few frames more.
-    // The screen once it has not changed for `quiet` (5 s at the most): the caller asks for as
-    // long as the program is seen to take to answer a click.
+    // The screen once it has not changed for `quiet` (5 s at the most), as a compositor may show a
+    // closed window or a half-drawn one for a few frames more: the caller asks for as long as the
+    // program is seen to take to answer a click.
     Image settled(std::chrono::milliseconds quiet = std::chrono::milliseconds(100)) const
     {
         using Clock = std::chrono::steady_clock;
@@ -245,28 +240,30 @@ public:
 private:
     int x0 = 0, y0 = 0;
 
-    std::vector<Window> children(Window w) const
-    {
-        Window rootReturn, parent, *list = nullptr;
-        unsigned count = 0;
-        std::vector<Window> found;
-        if (XQueryTree(display, w, &rootReturn, &parent, &list, &count) && list)
-            found.assign(list, list + count);
-        if (list)
-            XFree(list);
-        return found;
-    }
-
-    // None once the window is gone.
-    Window parentOf(Window w) const
+    // A window's parent (None once the window is gone) and its children, bottom first.
+    std::pair<Window, std::vector<Window>> tree(Window w) const
     {
         Window rootReturn, parent = None, *list = nullptr;
         unsigned count = 0;
         if (!XQueryTree(display, w, &rootReturn, &parent, &list, &count))
-            return None;
+            return {None, {}};
+        std::vector<Window> children(list, list + (list ? count : 0));
         if (list)
             XFree(list);
-        return parent;
+        return {parent, children};
+    }
+    std::vector<Window> children(Window w) const { return tree(w).second; }
+    Window parentOf(Window w) const { return tree(w).first; }
+
+    // A window's WM_NAME, empty where it has none.
+    std::string nameOf(Window w) const
+    {
+        char *title = nullptr;
+        if (!XFetchName(display, w, &title) || !title)
+            return {};
+        std::string name(title);
+        XFree(title);
+        return name;
     }
 
     Window topLevel(Window w) const
@@ -283,13 +280,7 @@ private:
             XWindowAttributes attributes{};
             if (!XGetWindowAttributes(display, w, &attributes) || attributes.map_state != IsViewable)
                 continue;
-            char *title = nullptr;
-            bool match = false;
-            if (XFetchName(display, w, &title) && title) {
-                match = name == title;
-                XFree(title);
-            }
-            if (match && (!accept || accept(w)))
+            if (nameOf(w) == name && (!accept || accept(w)))
                 return w;
             if (depth > 1)
                 if (const auto inside = findNamed(w, name, depth - 1, accept))

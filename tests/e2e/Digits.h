@@ -39,16 +39,9 @@ inline std::vector<Image> glyphs(const Image &band)
 
 inline int inkHeight(const Image &glyph)
 {
-    int first = -1, last = -1;
-    for (int y = 0; y < glyph.height; ++y)
-        for (int x = 0; x < glyph.width; ++x)
-            if (glyph.at(x, y) != white) {
-                if (first < 0)
-                    first = y;
-                last = y;
-            }
-    return first < 0 ? 0 : last - first + 1;
+    return bounds({0, 0, glyph.width, glyph.height}, [&](int x, int y) { return glyph.at(x, y) != white; }).h;
 }
+
 // Learns the digits from the counters of targets 1 to 10, then reads every counter.
 inline void checkCounters(const std::vector<Image> &bands, const Board &board)
 {

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QString>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -89,6 +90,21 @@ inline bool expect(bool ok, const std::string &what)
     if (!ok)
         problems.push_back(what);
     return ok;
+}
+
+// The smallest rectangle round the points of `area` that `picked` takes; empty (w 0) where it takes none.
+inline Rect bounds(Rect area, const std::function<bool(int x, int y)> &picked)
+{
+    int left = area.x + area.w, top = area.y + area.h, right = -1, bottom = -1;
+    for (int y = area.y; y < area.y + area.h; ++y)
+        for (int x = area.x; x < area.x + area.w; ++x)
+            if (picked(x, y)) {
+                left = std::min(left, x);
+                top = std::min(top, y);
+                right = std::max(right, x);
+                bottom = std::max(bottom, y);
+            }
+    return right < 0 ? Rect{} : Rect{left, top, right - left + 1, bottom - top + 1};
 }
 
 inline bool uniform(const Image &image)

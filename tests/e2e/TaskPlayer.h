@@ -127,15 +127,14 @@ public:
         expectArea(shot, {545, 0, 100, 33}, silver, "control panel right of the buttons");
         // The blue title at the panel's right end, whole: its brackets, 19 px high, run from the
         // panel's top edge; one pushed up beyond the screen's edge shows less of them.
-        int top = 33, bottom = -1;
-        for (int y = 0; y < 33; ++y)
-            for (int x = w - 250; x < w; ++x)
-                if (const Rgb p = shot.at(x, y); p.b > 128 && p.r < 128 && p.g < 128)
-                    top = std::min(top, y), bottom = std::max(bottom, y);
-        const bool titleWhole = bottom < 32 && bottom - top >= 16;
-        expect(titleWhole, bottom < 0 ? std::string("no blue title at the panel's right end")
-                                      : "the blue title's ink runs from y " + std::to_string(top) + " to " +
-                                            std::to_string(bottom) + ", not whole inside the panel");
+        const Rect title = bounds({w - 250, 0, 250, 33}, [&](int x, int y) {
+            const Rgb p = shot.at(x, y);
+            return p.b > 128 && p.r < 128 && p.g < 128;
+        });
+        const bool titleWhole = title.w && title.y + title.h < 33 && title.h >= 17;
+        expect(titleWhole, !title.w ? std::string("no blue title at the panel's right end")
+                                    : "the blue title's ink runs from y " + std::to_string(title.y) + " to " +
+                                          std::to_string(title.y + title.h - 1) + ", not whole inside the panel");
         if (!titleWhole)
             save("failure_title", shot);
         for (const Rect &button : buttons())
@@ -190,17 +189,10 @@ public:
         // what is not light yellow away from the panel and more than 2 px away from the picture
         // (so that a picture out of place does not count as box), and the picture's surroundings
         // are checked outside it.
-        Rect box{};
-        if (pixelsOnly) {
-            const Rect nearPicture{picture.x - 2, picture.y - 2, picture.w + 4, picture.h + 4};
-            int left = screen.width, top = screen.height, right = -1, bottom = -1;
-            for (int y = 33; y < screen.height; ++y)
-                for (int x = 0; x < screen.width; ++x)
-                    if (!nearPicture.contains(x, y) && !hasColour(shot, x, y, lightYellow))
-                        left = std::min(left, x), top = std::min(top, y), right = std::max(right, x), bottom = std::max(bottom, y);
-            if (right >= 0)
-                box = {left, top, right - left + 1, bottom - top + 1};
-        }
+        const Rect nearPicture{picture.x - 2, picture.y - 2, picture.w + 4, picture.h + 4};
+        const Rect box = !pixelsOnly ? Rect{} : bounds({0, 33, screen.width, screen.height - 33}, [&](int x, int y) {
+            return !nearPicture.contains(x, y) && !hasColour(shot, x, y, lightYellow);
+        });
         const auto yellowBesideTheBox = [&](Rect area, const std::string &what) {
             for (int y = area.y; y < area.y + area.h; ++y)
                 for (int x = area.x; x < area.x + area.w; ++x)
@@ -329,17 +321,10 @@ public:
         const Image &reference = pixelsOnly ? settledBefore.emplace(screen.settled()) : before;
         screen.click(x, y);
         if (const Image after = screen.settled(quietAfterClick()); after != reference) {
-            Rect changed{after.width, after.height, 0, 0};
-            for (int py = 0; py < after.height; ++py)
-                for (int px = 0; px < after.width; ++px)
-                    if (after.at(px, py) != reference.at(px, py)) {
-                        changed.w = std::max(changed.w, px + 1);
-                        changed.h = std::max(changed.h, py + 1);
-                        changed.x = std::min(changed.x, px);
-                        changed.y = std::min(changed.y, py);
-                    }
+            const Rect changed = bounds({0, 0, after.width, after.height},
+                                        [&](int px, int py) { return after.at(px, py) != reference.at(px, py); });
             fail("a click on " + what + " at " + at(x, y) + " changed the screen between " + at(changed.x, changed.y) +
-                 " and " + at(changed.w - 1, changed.h - 1));
+                 " and " + at(changed.x + changed.w - 1, changed.y + changed.h - 1));
         }
         ++wrongClicks;
     }

@@ -71,9 +71,7 @@ int main(int argc, char **argv)
         if (!shots.empty()) {
             try {
                 std::string file = "failure_" + name;
-                for (char &c : file)
-                    if (c == ' ')
-                        c = '_';
+                std::replace(file.begin(), file.end(), ' ', '_');
                 savePng(shots + "/" + file + ".png", Desktop(area).grab());
             } catch (const Failure &) {
             }

@@ -44,9 +44,8 @@ HWND makeWindow(const wchar_t *className, DWORD exStyle, int left, int top, int 
 // A taskbar 30 px high along the bottom of the screen, in a colour no test screen has.
 HWND makeTaskbar(const wchar_t *className)
 {
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    return makeWindow(className, WS_EX_TOOLWINDOW | WS_EX_TOPMOST, 0, height - 30, width, 30);
+    return makeWindow(className, WS_EX_TOOLWINDOW | WS_EX_TOPMOST, 0, GetSystemMetrics(SM_CYSCREEN) - 30,
+                      GetSystemMetrics(SM_CXSCREEN), 30);
 }
 
 std::vector<HWND> taskbars()
