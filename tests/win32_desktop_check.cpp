@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -33,11 +34,6 @@ void check(bool holds, const std::string &what)
     std::printf("%s: %s\n", holds ? "ok" : "FAIL", what.c_str());
     if (!holds)
         ++failures;
-}
-
-HWND hwnd(platform::WindowHandle window)
-{
-    return reinterpret_cast<HWND>(window);
 }
 
 template <typename Function>
@@ -108,11 +104,6 @@ HWND createWindow(const wchar_t *title)
                            nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
-bool sameRect(const RECT &a, const RECT &b)
-{
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 platform::WindowHandle waitForTaskbar(platform::Os &os)
 {
     // Windows always has its shell running. Wine starts its desktop process, which owns the
@@ -137,30 +128,24 @@ HWND createTaskbar(const wchar_t *windowClass, int left, int width)
     return taskbar;
 }
 
-void checkHideAndShow(platform::Os &os, HWND taskbar, const std::vector<HWND> &secondary)
+// The main taskbar first, then two further ones.
+void checkHideAndShow(platform::Os &os, const std::vector<HWND> &all)
 {
     // Wine keeps its taskbar hidden and without a size; give it those of a Windows taskbar.
-    ShowWindow(taskbar, SW_SHOW);
-    SetWindowPos(taskbar, nullptr, 0, 728, 1024, 40, SWP_NOZORDER | SWP_NOACTIVATE);
-    std::vector<HWND> all{taskbar};
-    all.insert(all.end(), secondary.begin(), secondary.end());
-    std::vector<RECT> before(all.size());
-    for (std::size_t i = 0; i < all.size(); ++i)
-        GetWindowRect(all[i], &before[i]);
-    const auto visible = [&all] {
-        int count = 0;
-        for (HWND window : all)
-            count += IsWindowVisible(window) != 0;
-        return count;
+    ShowWindow(all[0], SW_SHOW);
+    SetWindowPos(all[0], nullptr, 0, 728, 1024, 40, SWP_NOZORDER | SWP_NOACTIVATE);
+    const auto places = [&all] {
+        std::vector<RECT> rects(all.size());
+        for (std::size_t i = 0; i < all.size(); ++i)
+            GetWindowRect(all[i], &rects[i]);
+        return rects;
     };
+    const std::vector<RECT> before = places();
+    const auto visible = [&all] { return std::count_if(all.begin(), all.end(), IsWindowVisible); };
     const auto inPlace = [&] {
-        for (std::size_t i = 0; i < all.size(); ++i) {
-            RECT now{};
-            GetWindowRect(all[i], &now);
-            if (!sameRect(before[i], now))
-                return false;
-        }
-        return true;
+        const std::vector<RECT> now = places();
+        const auto same = [](const RECT &a, const RECT &b) { return EqualRect(&a, &b) != 0; };
+        return std::equal(now.begin(), now.end(), before.begin(), same);
     };
     check(visible() == 3 && os.taskbarShown(), "the main taskbar and two further ones are set up visible (" +
                                                    std::to_string(visible()) + " of 3 visible)");
@@ -169,7 +154,7 @@ void checkHideAndShow(platform::Os &os, HWND taskbar, const std::vector<HWND> &s
     os.hideTaskbars();
     pumpMessages(200);
     check(visible() == 0 && !os.taskbarShown(), "hideTaskbars hides the main taskbar and every further one");
-    ShowWindow(secondary[1], SW_SHOWNOACTIVATE);
+    ShowWindow(all[2], SW_SHOWNOACTIVATE);
     check(os.taskbarShown(), "one further taskbar shown again is seen");
     os.hideTaskbars();
     os.showTaskbars();
@@ -181,12 +166,12 @@ void checkHideAndShow(platform::Os &os, HWND taskbar, const std::vector<HWND> &s
     pumpMessages(200);
     check(visible() == 3 && inPlace(), "showing them twice leaves them as they are");
 
-    ShowWindow(secondary[0], SW_HIDE);
+    ShowWindow(all[1], SW_HIDE);
     os.takeTaskbars();
     os.showTaskbars();
     pumpMessages(200);
-    check(visible() == 2 && !IsWindowVisible(secondary[0]), "a taskbar hidden before the start stays hidden at the end");
-    ShowWindow(secondary[0], SW_SHOWNOACTIVATE);
+    check(visible() == 2 && !IsWindowVisible(all[1]), "a taskbar hidden before the start stays hidden at the end");
+    ShowWindow(all[1], SW_SHOWNOACTIVATE);
 }
 
 constexpr int taskbarNotHidden = 2;
@@ -248,20 +233,20 @@ PROCESS_INFORMATION startChild(const char *way)
     return process;
 }
 
-DWORD runChild(const char *way)
+// The child's exit code once it has ended within `waitMs`; otherwise it is ended. The child asks
+// this process's windows to hide and show: they answer while it runs.
+DWORD endChild(const PROCESS_INFORMATION &process, DWORD waitMs)
 {
-    const PROCESS_INFORMATION process = startChild(way);
     if (!process.hProcess)
         return 0xFFFFFFFF;
-    // The child asks this process's windows to hide and show: answer while waiting.
     DWORD exitCode = 0xFFFFFFFF;
     const DWORD start = GetTickCount();
-    while (WaitForSingleObject(process.hProcess, 10) == WAIT_TIMEOUT && GetTickCount() - start < 5000)
+    while (WaitForSingleObject(process.hProcess, 10) == WAIT_TIMEOUT && GetTickCount() - start < waitMs)
         pumpMessages(0);
     if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0)
         GetExitCodeProcess(process.hProcess, &exitCode);
-    else
-        TerminateProcess(process.hProcess, 0xFFFFFFFF);
+    else if (TerminateProcess(process.hProcess, 0xFFFFFFFF))
+        WaitForSingleObject(process.hProcess, 5000);
     pumpMessages(100);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
@@ -270,33 +255,26 @@ DWORD runChild(const char *way)
 
 void checkTaskbarsComeBack(const std::vector<HWND> &taskbars)
 {
-    struct Way {
-        const char *name;
-        DWORD exitCode;
-    };
-    const Way ways[] = {{"access-violation", EXCEPTION_ACCESS_VIOLATION},
-                        {"divide-by-zero", EXCEPTION_INT_DIVIDE_BY_ZERO},
-                        {"abort", 3},
-                        {"terminate", 3},
-                        {"sigterm", 3},
-                        {"close", 0}};
-    for (const Way &way : ways) {
+    const std::pair<const char *, DWORD> ways[] = {{"access-violation", EXCEPTION_ACCESS_VIOLATION},
+                                                   {"divide-by-zero", EXCEPTION_INT_DIVIDE_BY_ZERO},
+                                                   {"abort", 3},
+                                                   {"terminate", 3},
+                                                   {"sigterm", 3},
+                                                   {"close", 0}};
+    for (const auto &[way, wantedExitCode] : ways) {
         for (HWND taskbar : taskbars)
             ShowWindow(taskbar, SW_SHOWNOACTIVATE);
-        const DWORD exitCode = runChild(way.name);
+        const DWORD exitCode = endChild(startChild(way), 5000);
         char seen[64];
         std::snprintf(seen, sizeof seen, " (exit code 0x%lX)", exitCode);
-        check(exitCode == way.exitCode, std::string("a child hid the taskbars and ended by ") + way.name + seen);
-        bool allBack = true;
-        for (HWND taskbar : taskbars)
-            allBack = allBack && IsWindowVisible(taskbar);
-        check(allBack, std::string("every taskbar is back after ") + way.name);
+        check(exitCode == wantedExitCode, std::string("a child hid the taskbars and ended by ") + way + seen);
+        check(std::all_of(taskbars.begin(), taskbars.end(), IsWindowVisible),
+              std::string("every taskbar is back after ") + way);
     }
 }
 
 // A window of another thread holds the foreground, as another program's window would.
-class ForeignForeground {
-public:
+struct ForeignForeground {
     ForeignForeground()
     {
         HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -322,8 +300,6 @@ public:
 
     HWND window = nullptr;
     DWORD threadId = 0;
-
-private:
     std::thread thread;
 };
 
@@ -399,12 +375,7 @@ void checkForegroundOwner(platform::Os &os)
     for (int wait = 0; wait < 100 && foregroundProcess() != other.dwProcessId; ++wait)
         pumpMessages(50);
     check(foregroundProcess() == other.dwProcessId && !os.inForeground(), "another program's window in front is not");
-    if (other.hProcess) {
-        TerminateProcess(other.hProcess, 0);
-        WaitForSingleObject(other.hProcess, 5000);
-        CloseHandle(other.hThread);
-        CloseHandle(other.hProcess);
-    }
+    endChild(other, 0);
     DestroyWindow(own);
 }
 
@@ -471,21 +442,20 @@ int main(int argc, char *argv[])
         return dieWithTheTaskbarHidden(argv[1]);
 
     const auto os = platform::createNativeOs();
-    const platform::WindowHandle taskbar = waitForTaskbar(*os);
+    HWND main = reinterpret_cast<HWND>(waitForTaskbar(*os));
     char className[32] = "";
-    GetClassNameA(hwnd(taskbar), className, sizeof className);
+    GetClassNameA(main, className, sizeof className);
     check(std::strcmp(className, "Shell_TrayWnd") == 0, "findTaskbar finds the window of class Shell_TrayWnd");
-    if (taskbar) {
+    if (main) {
         // Wine 8 lets its hidden taskbar be shown; Wine 10 keeps it hidden outside a virtual
         // desktop, and a main taskbar of this process stands in for it beside it.
-        HWND main = hwnd(taskbar);
         ShowWindow(main, SW_SHOW);
         if (!IsWindowVisible(main))
             main = createTaskbar(L"Shell_TrayWnd", 0, 1024);
-        const std::vector<HWND> secondary{createTaskbar(L"Shell_SecondaryTrayWnd", 0, 300),
-                                          createTaskbar(L"Shell_SecondaryTrayWnd", 400, 300)};
-        checkHideAndShow(*os, main, secondary);
-        checkTaskbarsComeBack({main, secondary[0], secondary[1]});
+        const std::vector<HWND> taskbars{main, createTaskbar(L"Shell_SecondaryTrayWnd", 0, 300),
+                                         createTaskbar(L"Shell_SecondaryTrayWnd", 400, 300)};
+        checkHideAndShow(*os, taskbars);
+        checkTaskbarsComeBack(taskbars);
     }
     checkForegroundRequest(*os);
     checkForegroundOwner(*os);
