@@ -61,15 +61,16 @@ INSTANTIATE_TEST_SUITE_P(TwoScreens, StartScreen, testing::Values(QSize(1024, 76
 
 TEST_F(ProgramTest, ControlsCaptionsFontsTagsAndTabOrder)
 {
-    EXPECT_EQ(form().ladenBB_1->text(), "Aufgabe &Bilder");
-    EXPECT_EQ(form().ladenBB_2->text(), "Aufgabe &Zahlen");
-    EXPECT_EQ(form().endeBBtn->text(), "&ENDE");
-    EXPECT_EQ(form().helpBBtn->text(), "&HILFE");
     EXPECT_EQ(form().Label1->text(), "Tamri-2  (Velkor)  ");
     EXPECT_EQ(form().ladenBB_1->property("tag").toInt(), 0);
     EXPECT_EQ(form().ladenBB_2->property("tag").toInt(), 2);
-    // The faces in use, not only the ones asked for.
-    for (QPushButton *button : {form().ladenBB_1, form().ladenBB_2, form().endeBBtn, form().helpBBtn}) {
+    const std::pair<QPushButton *, QString> buttons[] = {{form().ladenBB_1, "Aufgabe &Bilder"},
+                                                         {form().ladenBB_2, "Aufgabe &Zahlen"},
+                                                         {form().endeBBtn, "&ENDE"},
+                                                         {form().helpBBtn, "&HILFE"}};
+    for (const auto &[button, caption] : buttons) {
+        EXPECT_EQ(button->text(), caption);
+        // The faces in use, not only the ones asked for.
         EXPECT_EQ(QFontInfo(button->font()).family(), "Tahoma");
         EXPECT_EQ(QFontInfo(button->font()).pixelSize(), 13);
         EXPECT_TRUE(button->isVisible() && button->isEnabled());
@@ -93,11 +94,8 @@ TEST_F(ProgramTest, ControlsCaptionsFontsTagsAndTabOrder)
 TEST_F(ProgramTest, TaskbarHiddenAtCreationThenForegroundRequestedOnActivation)
 {
     ASSERT_GE(os().calls.size(), 5u);
-    EXPECT_EQ(os().calls[0], "find");
-    EXPECT_EQ(os().calls[1], taskbarHidden);
-    EXPECT_EQ(os().calls[2], "attach");
-    EXPECT_EQ(os().calls[3], "raise");
-    EXPECT_EQ(os().calls[4], "detach");
+    EXPECT_EQ(std::vector<std::string>(os().calls.begin(), os().calls.begin() + 5),
+              (std::vector<std::string>{"find", taskbarHidden, "attach", "raise", "detach"}));
     EXPECT_EQ(TamriUnit::taskbarWindow, platform::FakeOs::taskbarHandle);
     EXPECT_EQ(TamriUnit::randSeed, static_cast<std::uint32_t>(*os().counter));
     EXPECT_EQ(QApplication::focusWidget(), &form());
@@ -174,27 +172,20 @@ TEST_F(ProgramTest, ABoxBelongsToTheTestWhileAnotherProgramHoldsTheKeyboard)
     EXPECT_EQ(owner, &form());
 }
 
-TEST_F(ProgramTest, EscapeReleaseAbortsWithThePlainBox)
+TEST_F(ProgramTest, EscapeReleaseAbortsWithThePlainBoxWhateverModifierIsHeld)
 {
-    BoxAnswerer boxes;
-    releaseKey(Qt::Key_Escape);
-    ASSERT_EQ(boxes.seen.size(), 1u);
-    EXPECT_EQ(boxes.seen[0].caption, common::applicationTitle());
-    EXPECT_EQ(boxes.seen[0].text, "Aufgabe wurde abgebrochen!\nDas Programm endet hier, bye, bye!");
-    EXPECT_EQ(boxes.seen[0].icon, common::OkBox::NoIcon);
-    EXPECT_EQ(boxes.seen[0].buttons, 1);
-    EXPECT_FALSE(form().isVisible());
-    EXPECT_EQ(os().calls.back(), taskbarShown);
-}
-
-TEST_F(ProgramTest, EscapeAbortsWhateverModifierIsHeld)
-{
-    for (Qt::KeyboardModifier modifier : {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier}) {
+    for (Qt::KeyboardModifier modifier : {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier}) {
+        SCOPED_TRACE(modifier);
         start(QSize(1024, 768));
         BoxAnswerer boxes;
         releaseKey(Qt::Key_Escape, modifier);
-        EXPECT_EQ(boxes.seen.size(), 1u) << modifier;
-        EXPECT_FALSE(form().isVisible()) << modifier;
+        ASSERT_EQ(boxes.seen.size(), 1u);
+        EXPECT_EQ(boxes.seen[0].caption, common::applicationTitle());
+        EXPECT_EQ(boxes.seen[0].text, "Aufgabe wurde abgebrochen!\nDas Programm endet hier, bye, bye!");
+        EXPECT_EQ(boxes.seen[0].icon, common::OkBox::NoIcon);
+        EXPECT_EQ(boxes.seen[0].buttons, 1);
+        EXPECT_FALSE(form().isVisible());
+        EXPECT_EQ(os().calls.back(), taskbarShown);
     }
 }
 
