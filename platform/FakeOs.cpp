@@ -51,9 +51,4 @@ bool FakeOs::raiseWindow(WindowHandle window)
     return true;
 }
 
-void FakeOs::detachForegroundInput(AttachToken)
-{
-    calls.push_back("detach");
-}
-
 } // namespace platform

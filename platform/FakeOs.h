@@ -67,7 +67,7 @@ protected:
     bool foregroundHung() override { return frontHung; }
     std::optional<AttachToken> attachForegroundInput() override;
     bool raiseWindow(WindowHandle window) override;
-    void detachForegroundInput(AttachToken token) override;
+    void detachForegroundInput(AttachToken) override { calls.push_back("detach"); }
 };
 
 } // namespace platform
