@@ -5,12 +5,6 @@
 
 namespace platform {
 
-WindowHandle FakeOs::findTaskbar()
-{
-    calls.push_back("find");
-    return taskbars.count(taskbarHandle) ? taskbarHandle : 0;
-}
-
 void FakeOs::hideTaskbars()
 {
     calls.push_back("hide taskbars");
@@ -31,12 +25,6 @@ std::size_t FakeOs::listTaskbars(WindowHandle *into, std::size_t room)
     for (auto it = taskbars.begin(); it != taskbars.end() && count < room; ++it)
         into[count++] = it->first;
     return count;
-}
-
-std::optional<Os::AttachToken> FakeOs::attachForegroundInput()
-{
-    calls.push_back("attach");
-    return frontRefuses ? std::nullopt : std::optional<AttachToken>(1);
 }
 
 bool FakeOs::raiseWindow(WindowHandle window)

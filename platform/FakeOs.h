@@ -39,7 +39,11 @@ public:
 
     FakeOs() { taskbars.emplace(taskbarHandle, true); }
 
-    WindowHandle findTaskbar() override;
+    WindowHandle findTaskbar() override
+    {
+        calls.push_back("find");
+        return taskbars.count(taskbarHandle) ? taskbarHandle : 0;
+    }
     void hideTaskbars() override;
     void showTaskbars() override;
     bool inForeground() override { return !foreignForeground; }
@@ -65,7 +69,11 @@ protected:
     bool isTaskbarShown(WindowHandle taskbar) override { return taskbars.at(taskbar); }
     void setTaskbarShown(WindowHandle taskbar, bool shown) override { taskbars.at(taskbar) = shown; }
     bool foregroundHung() override { return frontHung; }
-    std::optional<AttachToken> attachForegroundInput() override;
+    std::optional<AttachToken> attachForegroundInput() override
+    {
+        calls.push_back("attach");
+        return frontRefuses ? std::nullopt : std::optional<AttachToken>(1);
+    }
     bool raiseWindow(WindowHandle window) override;
     void detachForegroundInput(AttachToken) override { calls.push_back("detach"); }
 };

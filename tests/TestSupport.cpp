@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QLocale>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QTest>
 
