@@ -59,8 +59,8 @@ protected:
 
 TEST_F(DesktopGuard, TaskbarComesBackOnceOnSignalsAbortAndUncaughtExceptions)
 {
-    EXPECT_EXIT((armOnAFakeDesktop(), std::raise(SIGTERM)), testing::KilledBySignal(SIGTERM), shown);
-    EXPECT_EXIT((armOnAFakeDesktop(), std::raise(SIGINT)), testing::KilledBySignal(SIGINT), shown);
+    for (const int signal : {SIGTERM, SIGINT})
+        EXPECT_EXIT((armOnAFakeDesktop(), std::raise(signal)), testing::KilledBySignal(signal), shown) << signal;
     EXPECT_EXIT((armOnAFakeDesktop(), std::abort()), testing::KilledBySignal(SIGABRT), shown);
     // The terminate handler restores, then abort() raises SIGABRT: the taskbar is shown once.
     EXPECT_EXIT((armOnAFakeDesktop(), throwFromNoexcept()), testing::KilledBySignal(SIGABRT),

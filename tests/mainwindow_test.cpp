@@ -23,14 +23,12 @@ void releaseKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 
 } // namespace
 
-class StartScreen : public ProgramTest, public testing::WithParamInterface<QSize> {
-protected:
-    void SetUp() override { start(GetParam()); }
-};
+class StartScreen : public ProgramTest, public testing::WithParamInterface<QSize> {};
 
 TEST_P(StartScreen, CoversTheScreenInLightYellowWithTheSilverPanel)
 {
     const QSize screen = GetParam();
+    start(screen);
     EXPECT_EQ(form().geometry(), QRect(primaryOrigin, screen));
     EXPECT_TRUE(form().windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(form().windowTitle(), "Tamri");
@@ -107,7 +105,6 @@ TEST_F(ProgramTest, TaskbarHiddenAtCreationThenForegroundRequestedOnActivation)
 TEST_F(ProgramTest, TakesTheScreenBackFromAnotherProgramUntilItEnds)
 {
     const auto retaken = [this] { return !os().taskbarShown() && os().inForeground(); };
-    const auto front = [this] { return static_cast<platform::WindowHandle>(form().winId()); };
     os().calls.clear();
     os().taskbars[platform::FakeOs::taskbarHandle] = true;
     ASSERT_TRUE(QTest::qWaitFor(retaken, giveUpAfterMs));
@@ -119,7 +116,7 @@ TEST_F(ProgramTest, TakesTheScreenBackFromAnotherProgramUntilItEnds)
     os().foreignForeground = true;
     ASSERT_TRUE(QTest::qWaitFor(retaken, giveUpAfterMs));
     EXPECT_EQ(std::count(os().calls.begin(), os().calls.end(), taskbarHidden), 0);
-    EXPECT_EQ(os().lastRaised, front());
+    EXPECT_EQ(os().lastRaised, static_cast<platform::WindowHandle>(form().winId()));
 
     // A box open over the test stays above it.
     platform::WindowHandle box = 0;
