@@ -21,9 +21,7 @@
 
 // The layer calls kernel32 through the program's import table: pointing an entry elsewhere
 // moves the clock it reads, without a seam in the layer.
-extern "C" {
-extern decltype(&QueryPerformanceCounter) __imp_QueryPerformanceCounter;
-}
+extern "C" decltype(&QueryPerformanceCounter) __imp_QueryPerformanceCounter;
 
 namespace {
 
@@ -87,21 +85,17 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-// A plain window class; registering it again fails harmlessly.
-void registerClass(const wchar_t *name)
+// A window of a plain class of that name; registering the class again fails harmlessly.
+HWND createWindow(const wchar_t *title, const wchar_t *windowClass = L"TamriDesktopCheck", DWORD exStyle = 0,
+                  DWORD style = WS_OVERLAPPEDWINDOW, RECT place = {100, 100, 400, 300})
 {
     WNDCLASSW description{};
     description.lpfnWndProc = windowProcedure;
     description.hInstance = GetModuleHandleW(nullptr);
-    description.lpszClassName = name;
+    description.lpszClassName = windowClass;
     RegisterClassW(&description);
-}
-
-HWND createWindow(const wchar_t *title)
-{
-    registerClass(L"TamriDesktopCheck");
-    return CreateWindowExW(0, L"TamriDesktopCheck", title, WS_OVERLAPPEDWINDOW, 100, 100, 300, 200, nullptr,
-                           nullptr, GetModuleHandleW(nullptr), nullptr);
+    return CreateWindowExW(exStyle, windowClass, title, style, place.left, place.top, place.right - place.left,
+                           place.bottom - place.top, nullptr, nullptr, description.hInstance, nullptr);
 }
 
 platform::WindowHandle waitForTaskbar(platform::Os &os)
@@ -121,9 +115,7 @@ platform::WindowHandle waitForTaskbar(platform::Os &os)
 // makes one for each monitor but the main taskbar's), or a main one.
 HWND createTaskbar(const wchar_t *windowClass, int left, int width)
 {
-    registerClass(windowClass);
-    const HWND taskbar = CreateWindowExW(WS_EX_TOOLWINDOW, windowClass, nullptr, WS_POPUP, left, 728, width, 40, nullptr,
-                                         nullptr, GetModuleHandleW(nullptr), nullptr);
+    const HWND taskbar = createWindow(nullptr, windowClass, WS_EX_TOOLWINDOW, WS_POPUP, {left, 728, left + width, 768});
     ShowWindow(taskbar, SW_SHOWNOACTIVATE);
     return taskbar;
 }
