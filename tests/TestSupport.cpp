@@ -70,10 +70,8 @@ ModalWatchdog::ModalWatchdog()
             return;
         ADD_FAILURE() << "gave up on the window \"" << open->windowTitle().toStdString() << "\" after "
                       << openFor.elapsed() << " ms: nothing closed it";
-        if (auto *dialog = qobject_cast<QDialog *>(open.data()))
-            dialog->reject();
-        else
-            open->close();
+        // A dialog's close rejects it.
+        open->close();
         open = nullptr;
     });
     timer.start();
@@ -81,13 +79,12 @@ ModalWatchdog::ModalWatchdog()
 
 int runProgramLoop()
 {
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, [] {
+    // Gone when the loop returns, and the give-up with it.
+    QObject deadline;
+    QTimer::singleShot(giveUpAfterMs, &deadline, [] {
         ADD_FAILURE() << "the program did not end within " << giveUpAfterMs << " ms";
         QCoreApplication::exit(-1);
     });
-    deadline.start(giveUpAfterMs);
     return QCoreApplication::exec();
 }
 

@@ -62,10 +62,9 @@ TEST_F(ProgramTest, ControlsCaptionsFontsTagsAndTabOrder)
     EXPECT_EQ(form().Label1->text(), "Tamri-2  (Velkor)  ");
     EXPECT_EQ(form().ladenBB_1->property("tag").toInt(), 0);
     EXPECT_EQ(form().ladenBB_2->property("tag").toInt(), 2);
-    const std::pair<QPushButton *, QString> buttons[] = {{form().ladenBB_1, "Aufgabe &Bilder"},
-                                                         {form().ladenBB_2, "Aufgabe &Zahlen"},
-                                                         {form().endeBBtn, "&ENDE"},
-                                                         {form().helpBBtn, "&HILFE"}};
+    const std::pair<QPushButton *, QString> buttons[] = {
+        {form().ladenBB_1, "Aufgabe &Bilder"}, {form().ladenBB_2, "Aufgabe &Zahlen"}, {form().endeBBtn, "&ENDE"},
+        {form().helpBBtn, "&HILFE"}};
     for (const auto &[button, caption] : buttons) {
         EXPECT_EQ(button->text(), caption);
         // The faces in use, not only the ones asked for.
