@@ -88,10 +88,7 @@ int runProgramLoop()
     return QCoreApplication::exec();
 }
 
-BoxAnswerer::BoxAnswerer()
-{
-    poll();
-}
+BoxAnswerer::BoxAnswerer() { poll(); }
 
 // Each look is armed before the last one acts, so that a box opened from `whileOpen` is
 // answered as well.
@@ -138,15 +135,9 @@ void click(QWidget *widget, Qt::MouseButton button)
     QApplication::processEvents();
 }
 
-TTeil *cellAt(int column, int row)
-{
-    return TamriUnit::cells[column][row];
-}
+TTeil *cellAt(int column, int row) { return TamriUnit::cells[column][row]; }
 
-TTeil *targetCell()
-{
-    return cellAt(TamriUnit::targetColumn, TamriUnit::targetRow);
-}
+TTeil *targetCell() { return cellAt(TamriUnit::targetColumn, TamriUnit::targetRow); }
 
 testing::AssertionResult showsText(const QImage &picture, QPoint topLeft, const QString &text, const QFont &font,
                                    const QColor &pen, const QColor &brush)
@@ -201,10 +192,7 @@ const TextRecorder::Text *TextRecorder::find(const QString &text) const
     return found == texts.end() ? nullptr : &*found;
 }
 
-QPaintEngine *TextRecorder::paintEngine() const
-{
-    return engine.get();
-}
+QPaintEngine *TextRecorder::paintEngine() const { return engine.get(); }
 
 int TextRecorder::metric(PaintDeviceMetric metric) const
 {
