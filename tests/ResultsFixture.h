@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <deque>
 #include <functional>
+#include <initializer_list>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -127,12 +129,15 @@ protected:
         ASSERT_EQ(button->property("tag").toInt(), 1);
     }
     QPushButton *resultsButton() { return TamriUnit::numbersMode ? form().ladenBB_2 : form().ladenBB_1; }
-    // Every cell but the centre gets `t`; lines can then be set apart.
-    void setAllTimes(double t)
+    // Every cell but the centre gets `t`, but for the cells given (column, row, time); lines can
+    // then be set apart.
+    void setAllTimes(double t, std::initializer_list<std::tuple<int, int, double>> cells = {})
     {
         for (int row = 0; row < TamriUnit::gridRows; ++row)
             for (int column = 0; column < TamriUnit::gridColumns; ++column)
                 cellAt(column, row)->searchTime = column == TamriUnit::centreColumn && row == TamriUnit::centreRow ? 0.0 : t;
+        for (const auto &[column, row, time] : cells)
+            cellAt(column, row)->searchTime = time;
     }
 
     Tdatenbetrachter &viewer() { return *TamriUnit::datenbetrachter; }

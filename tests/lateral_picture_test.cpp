@@ -29,15 +29,20 @@ protected:
         for (int column = 0; column < 8; ++column)
             cellAt(column, 6)->searchTime = 2.0;
     }
+    // Those times drawn, the picture of the given place and size.
+    QImage numbersDrawn(const QRect &where)
+    {
+        numbersWithLongestLastLines();
+        activate(&lateral());
+        EXPECT_EQ(lateral().grafIma->geometry(), where);
+        return lateralPicture();
+    }
 };
 
 TEST_F(LateralPicture, NumbersBoardAndBarsAtFullHd)
 {
-    numbersWithLongestLastLines();
-    activate(&lateral());
-    const QImage picture = lateralPicture();
+    const QImage picture = numbersDrawn(QRect(384, 130, 1152, 820));
     ASSERT_EQ(picture.size(), QSize(1152, 820));
-    EXPECT_EQ(lateral().grafIma->geometry(), QRect(384, 130, 1152, 820));
 
     // The outline, and inside it the bitmap's first brush.
     expectSpots(picture, {{0, 0, lightGrey}, {1151, 819, lightGrey}, {1000, 700, white}});
@@ -169,11 +174,8 @@ TEST_F(LateralPicture, NoPositiveTimeAtAllDrawsNoBarsAndNoError)
 TEST_F(LateralPicture, CutAtThePicturesEdgesOnASquareAndALargeScreen)
 {
     start(QSize(1280, 1024));
-    numbersWithLongestLastLines();
-    activate(&lateral());
-    const QImage picture = lateralPicture();
+    const QImage picture = numbersDrawn(QRect(256, 124, 768, 775));
     ASSERT_EQ(picture.size(), QSize(768, 775));
-    EXPECT_EQ(lateral().grafIma->geometry(), QRect(256, 124, 768, 775));
     // Row 6: from 770 - 166 = 604 to the base 770, two pixels beyond the edge.
     expectSpots(picture, {{604, 381, black}, {767, 381, barYellow}, {767, 380, black}});
 

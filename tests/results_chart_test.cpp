@@ -96,10 +96,7 @@ TEST_F(ResultsWindows, VerticalTicksAreWholeTenthsAtTheFinest)
 TEST_F(ResultsWindows, TitleAndPanelShowTheStatisticsOfTheDay)
 {
     playTask(true);
-    setAllTimes(0.0);
-    cellAt(0, 0)->searchTime = 1.8;
-    cellAt(5, 3)->searchTime = 2.3;
-    cellAt(8, 6)->searchTime = 2.7;
+    setAllTimes(0.0, {{0, 0, 1.8}, {5, 3, 2.3}, {8, 6, 2.7}});
     common::todayOverride = QDate(2026, 12, 7);
     showViewer();
     const QString title = "Proband  07.12.2026,  Aufgabe: Zahlen suchen,  AM/St.Abw :2,3/0,45";
@@ -226,10 +223,7 @@ TEST_F(ResultsWindows, SecondPointIsRedAtEveryActivation)
 {
     playTask(false);
     // The points to look at lie inside the plot, away from the grid lines' ends.
-    setAllTimes(1.0);
-    cellAt(6, 4)->searchTime = 3.0;
-    cellAt(5, 4)->searchTime = 0.2;
-    cellAt(3, 0)->searchTime = 2.0;
+    setAllTimes(1.0, {{6, 4, 3.0}, {5, 4, 0.2}, {3, 0, 2.0}});
     showViewer();
     activate(&viewer());
     const QList<LineSeries::Point> points = this->points();
