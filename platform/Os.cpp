@@ -11,37 +11,33 @@ Os *installed = nullptr;
 
 bool Os::taskbarShown()
 {
-    WindowHandle taskbars[maxTaskbars];
-    const std::size_t count = listTaskbars(taskbars, maxTaskbars);
-    return std::any_of(taskbars, taskbars + count, [this](WindowHandle taskbar) { return isTaskbarShown(taskbar); });
+    bool shown = false;
+    eachTaskbar([&](WindowHandle taskbar) { shown = shown || isTaskbarShown(taskbar); });
+    return shown;
 }
 
 void Os::hideTaskbars()
 {
-    WindowHandle taskbars[maxTaskbars];
-    const std::size_t count = listTaskbars(taskbars, maxTaskbars);
-    for (std::size_t i = 0; i < count; ++i)
-        setTaskbarShown(taskbars[i], false);
+    eachTaskbar([this](WindowHandle taskbar) { setTaskbarShown(taskbar, false); });
 }
 
 void Os::takeTaskbars()
 {
-    WindowHandle taskbars[maxTaskbars];
-    const std::size_t count = listTaskbars(taskbars, maxTaskbars);
     hiddenBeforeCount = 0;
-    for (std::size_t i = 0; i < count; ++i)
-        if (!isTaskbarShown(taskbars[i]))
-            hiddenBefore[hiddenBeforeCount++] = taskbars[i];
+    eachTaskbar([this](WindowHandle taskbar) {
+        if (!isTaskbarShown(taskbar))
+            hiddenBefore[hiddenBeforeCount++] = taskbar;
+    });
     hideTaskbars();
 }
 
 void Os::showTaskbars()
 {
-    WindowHandle taskbars[maxTaskbars];
-    const std::size_t count = listTaskbars(taskbars, maxTaskbars);
-    for (std::size_t i = 0; i < count; ++i)
-        if (std::find(hiddenBefore, hiddenBefore + hiddenBeforeCount, taskbars[i]) == hiddenBefore + hiddenBeforeCount)
-            setTaskbarShown(taskbars[i], true);
+    const WindowHandle *hiddenBegin = hiddenBefore, *hiddenEnd = hiddenBefore + hiddenBeforeCount;
+    eachTaskbar([&](WindowHandle taskbar) {
+        if (std::find(hiddenBegin, hiddenEnd, taskbar) == hiddenEnd)
+            setTaskbarShown(taskbar, true);
+    });
 }
 
 bool Os::bringToFront(WindowHandle window)

@@ -60,6 +60,15 @@ protected:
 
 private:
     static constexpr std::size_t maxTaskbars = 16;
+    // On the stack: the guard shows the taskbars from a signal handler.
+    template <typename Action>
+    void eachTaskbar(Action action)
+    {
+        WindowHandle taskbars[maxTaskbars];
+        const std::size_t count = listTaskbars(taskbars, maxTaskbars);
+        for (std::size_t i = 0; i < count; ++i)
+            action(taskbars[i]);
+    }
     WindowHandle hiddenBefore[maxTaskbars] = {};
     std::size_t hiddenBeforeCount = 0;
 };
