@@ -24,8 +24,10 @@ constexpr int guardedSignals[] = {SIGINT, SIGTERM, SIGABRT, SIGHUP};
 
 void restoreDesktop()
 {
-    if (armed.exchange(false))
+    if (armed.exchange(false)) {
         os().showTaskbars();
+        os().freePointerAtExit();
+    }
 }
 
 extern "C" void onFatalSignal(int signal)

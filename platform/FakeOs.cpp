@@ -19,6 +19,13 @@ void FakeOs::showTaskbars()
         std::fprintf(stderr, "%s\n", calls.back().c_str());
 }
 
+void FakeOs::freePointerAtExit()
+{
+    pointerConfinedTo = 0;
+    if (reportShowToStderr)
+        std::fprintf(stderr, "free pointer\n");
+}
+
 std::size_t FakeOs::listTaskbars(WindowHandle *into, std::size_t room)
 {
     std::size_t count = 0;

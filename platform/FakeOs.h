@@ -27,6 +27,11 @@ public:
     // elevated window does.
     bool frontHung = false;
     bool frontRefuses = false;
+    // The window the pointer is kept on, 0 when free; the display kept on; a dialog that
+    // disables the window it belongs to, by that window.
+    WindowHandle pointerConfinedTo = 0;
+    bool displayKeptOn = false;
+    std::map<WindowHandle, WindowHandle> popups;
     std::uint32_t tick = 0;
     std::uint32_t msPerRead = 0;
     std::uint32_t msPerPaint = 0;
@@ -63,6 +68,14 @@ public:
         tick += msPerPaint;
     }
     std::optional<std::uint64_t> performanceCounter() override { return counter; }
+    void confinePointer(WindowHandle window) override { pointerConfinedTo = window; }
+    void freePointer() override { pointerConfinedTo = 0; }
+    void freePointerAtExit() override;
+    void keepDisplayOn(bool on) override { displayKeptOn = on; }
+    WindowHandle enabledPopup(WindowHandle window) override
+    {
+        return popups.count(window) ? popups.at(window) : window;
+    }
 
 protected:
     std::size_t listTaskbars(WindowHandle *into, std::size_t room) override;

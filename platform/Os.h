@@ -38,6 +38,22 @@ public:
     // throws.
     bool bringToFront(WindowHandle window);
 
+    // Keeps the pointer on the window's rectangle, so that a click cannot land on another screen.
+    // The keeper asks again while the test holds the front, since the desktop lifts it (another
+    // window in front, a change of displays, the secure desktop); asking again where nothing has
+    // changed costs nothing.
+    virtual void confinePointer(WindowHandle window) = 0;
+    virtual void freePointer() = 0;
+    // The same from the desktop guard as the process ends: allocates nothing and waits for
+    // nothing. Where the desktop frees the pointer itself when the process goes, it does nothing.
+    virtual void freePointerAtExit() = 0;
+    // No screen saver, no blanking and no lock from idleness while on. Silent where the desktop
+    // offers no way; what is asked dies with the process, so the guard need not undo it.
+    virtual void keepDisplayOn(bool on) = 0;
+    // The window to bring in front for this one: the native dialog it opened and that disables
+    // it (printing, a file dialog), or the window itself.
+    virtual WindowHandle enabledPopup(WindowHandle window) { return window; }
+
     // Milliseconds since an arbitrary start, wrapping at 2^32 like the Windows tick count.
     virtual std::uint32_t tickCount() = 0;
     // A high-resolution counter, or nothing where it cannot be read.

@@ -66,6 +66,39 @@ public:
         return static_cast<std::uint64_t>(value.QuadPart);
     }
 
+    // The clip is in device pixels of the virtual screen, as the window's rectangle is for a
+    // program that is aware of each monitor's scaling.
+    void confinePointer(WindowHandle window) override
+    {
+        RECT wanted, now;
+        if (!GetWindowRect(hwnd(window), &wanted))
+            return;
+        if (GetClipCursor(&now) && EqualRect(&now, &wanted))
+            return;
+        ClipCursor(&wanted);
+    }
+
+    void freePointer() override { ClipCursor(nullptr); }
+    void freePointerAtExit() override { ClipCursor(nullptr); }
+
+    void keepDisplayOn(bool on) override
+    {
+        SetThreadExecutionState(on ? ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED : ES_CONTINUOUS);
+    }
+
+    // A modal native dialog (printing, and the file dialog a PDF printer opens from it) disables
+    // the window that owns it; the one to bring in front is its enabled popup.
+    WindowHandle enabledPopup(WindowHandle window) override
+    {
+        const HWND owner = hwnd(window);
+        if (IsWindowEnabled(owner))
+            return window;
+        HWND popup = GetLastActivePopup(owner);
+        if (!popup || popup == owner || !IsWindowEnabled(popup))
+            popup = GetWindow(owner, GW_ENABLEDPOPUP);
+        return popup ? reinterpret_cast<WindowHandle>(popup) : window;
+    }
+
 protected:
     std::size_t listTaskbars(WindowHandle *into, std::size_t room) override
     {

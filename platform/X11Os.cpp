@@ -1,6 +1,7 @@
 #ifndef _WIN32
 
 #include "platform/NativeOs.h"
+#include "platform/SessionInhibit.h"
 
 #include <QWidget>
 
@@ -34,6 +35,11 @@ public:
     }
 
     std::optional<std::uint64_t> performanceCounter() override { return monotonicNanoseconds(); }
+
+    void confinePointer(WindowHandle) override {}
+    void freePointer() override {}
+    void freePointerAtExit() override {}
+    void keepDisplayOn(bool on) override { inhibitSessionScreenSaver(on); }
 
 protected:
     std::size_t listTaskbars(WindowHandle *, std::size_t) override { return 0; }

@@ -194,6 +194,7 @@ void TtamriForm::FormCreate()
     taskbarWindow = platform::os().findTaskbar();
     platform::os().takeTaskbars();
     platform::armDesktopGuard();
+    platform::os().keepDisplayOn(true);
     desktopKeeper->start();
     setFullScreen(lightYellow);
     const auto counter = platform::os().performanceCounter();
@@ -257,17 +258,38 @@ void TtamriForm::keepDesktop()
     const bool foreignWindow = !platform::os().inForeground();
     const bool foreignWindowSettled = foreignWindow && foreignWindowSeen;
     foreignWindowSeen = foreignWindow;
-    if (!foreignWindow)
+    if (!foreignWindow) {
         looksSinceRefused = looksToWait = 0;
+        // Only while the test is in front: the examiner may need the pointer in a window that
+        // has come (Task Manager, say).
+        if (pointerKept)
+            platform::os().confinePointer(static_cast<platform::WindowHandle>(winId()));
+    }
     if (!foreignWindowSettled || ++looksSinceRefused <= looksToWait)
         return;
     QWidget *front = common::topWindow();
-    if (!platform::os().bringToFront(static_cast<platform::WindowHandle>(front->winId()))) {
+    const auto frontHandle = static_cast<platform::WindowHandle>(front->winId());
+    // A native dialog of the program's own (printing) disables its window: the dialog comes in
+    // front, and the window it disables is never activated over it.
+    const platform::WindowHandle popup = platform::os().enabledPopup(frontHandle);
+    if (!platform::os().bringToFront(popup)) {
         looksToWait = std::clamp(2 * looksToWait, 1, 1000 / desktopKeeperInterval);
         looksSinceRefused = 0;
         return;
     }
-    front->activateWindow();
+    if (popup == frontHandle)
+        front->activateWindow();
+}
+
+// From the board's first paint to the last hit the pointer stays on the test's screen, so that
+// a click of the subject cannot land on another monitor.
+void TtamriForm::keepPointer(bool kept)
+{
+    pointerKept = kept;
+    if (kept)
+        platform::os().confinePointer(static_cast<platform::WindowHandle>(winId()));
+    else
+        platform::os().freePointer();
 }
 
 void TtamriForm::helpBBtnClick()
@@ -297,6 +319,7 @@ void TtamriForm::FormKeyUp(int key, Qt::KeyboardModifiers)
 {
     if (key != Qt::Key_Escape)
         return;
+    keepPointer(false);
     common::showPlainBox(QStringLiteral("Aufgabe wurde abgebrochen!\rDas Programm endet hier, bye, bye!"));
     close();
 }
@@ -329,6 +352,8 @@ void TtamriForm::FormClose()
     if (TamriUnit::gridColumns != 0)
         freeTileRects();
     desktopKeeper->stop();
+    keepPointer(false);
+    platform::os().keepDisplayOn(false);
     hide();
     platform::os().showTaskbars();
 }

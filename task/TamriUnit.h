@@ -169,10 +169,12 @@ private:
     void drawTargetFrame();
 
     void keepDesktop();
+    void keepPointer(bool kept);
 
     TargetOverlay *overlay;
     QTimer *desktopKeeper;
     bool foreignWindowSeen = false;
+    bool pointerKept = false;
     // Looks of the keeper to let pass after a refused take-back, and those passed since.
     int looksToWait = 0;
     int looksSinceRefused = 0;

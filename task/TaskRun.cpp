@@ -62,6 +62,7 @@ void TtamriForm::UbungOeffnen(QPushButton *sender)
     testIma = QImage();
     currentTarget = 0;
     presentTarget(0);
+    keepPointer(true);
     overlay->surface = {common::msSansSerif(13), Qt::black, Qt::white};
     lastTick = platform::os().tickCount();
     // Keep the keyboard away from the hidden buttons: only Escape may act during the task.
@@ -133,6 +134,7 @@ void TtamriForm::ImageClick(TImage *sender)
         return;
     }
 
+    keepPointer(false);
     common::showPlainBox(QStringLiteral("D A N K E  !\rSie haben alle Bilder gefunden."));
     hideCells();
     setFullScreen(grey);

@@ -39,7 +39,8 @@ void endTheProgram()
     platform::install(nullptr);
 }
 
-const std::string shown = "show taskbars";
+// The taskbars, then the pointer: both given back before the process goes.
+const std::string shown = "show taskbars\nfree pointer";
 
 // An exception that nothing catches: it has to pass a noexcept frame on its way out.
 void (*volatile thrower)() = [] { throw std::runtime_error("escaped"); };

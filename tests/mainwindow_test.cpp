@@ -96,6 +96,7 @@ TEST_F(ProgramTest, TaskbarHiddenAtCreationThenForegroundRequestedOnActivation)
     EXPECT_EQ(TamriUnit::taskbarWindow, platform::FakeOs::taskbarHandle);
     EXPECT_EQ(TamriUnit::randSeed, static_cast<std::uint32_t>(*os().counter));
     EXPECT_EQ(QApplication::focusWidget(), &form());
+    EXPECT_TRUE(os().displayKeptOn);
 }
 
 // Another program shows a taskbar again or puts its own window in front: within a moment every
@@ -128,6 +129,23 @@ TEST_F(ProgramTest, TakesTheScreenBackFromAnotherProgramUntilItEnds)
     form().helpBBtn->click();
     ASSERT_EQ(boxes.seen.size(), 1u);
     EXPECT_EQ(os().lastRaised, box);
+
+    // A native dialog that the box opened, and that disables it, comes in front instead; the
+    // disabled box is not activated over it.
+    QWindow elsewhere;
+    const platform::WindowHandle dialog = 0xd1a;
+    boxes.whileOpen = [&](common::OkBox *open) {
+        os().popups[static_cast<platform::WindowHandle>(open->winId())] = dialog;
+        elsewhere.show();
+        elsewhere.requestActivate();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QGuiApplication::focusWindow() == &elsewhere; }, giveUpAfterMs));
+        os().foreignForeground = true;
+        EXPECT_TRUE(QTest::qWaitFor(retaken, giveUpAfterMs));
+        QTest::qWait(2 * TtamriForm::desktopKeeperInterval);
+        EXPECT_EQ(QGuiApplication::focusWindow(), &elsewhere);
+    };
+    form().helpBBtn->click();
+    EXPECT_EQ(os().lastRaised, dialog);
 
     os().calls.clear();
     click(form().endeBBtn);
@@ -278,6 +296,7 @@ TEST_F(ProgramTest, EndeBeforeAnyTaskReleasesNothingAndGivesTheTaskbarBack)
     EXPECT_FALSE(form().isVisible());
     EXPECT_TRUE(TamriUnit::tileRects.has_value());   // no task started: nothing to release
     EXPECT_EQ(os().calls.back(), taskbarShown);
+    EXPECT_FALSE(os().displayKeptOn);
 }
 
 TEST_F(ProgramTest, WithoutATaskbarTheProgramRunsTheSame)

@@ -88,7 +88,8 @@ protected:
             os().tick += 4000;
         };
         os().onTickRead = [this] {
-            boardShownAtClockStart = cellAt(0, 0) && cellAt(0, 0)->isVisible() && form().ctrlPanel->isHidden();
+            boardShownAtClockStart = cellAt(0, 0) && cellAt(0, 0)->isVisible() && form().ctrlPanel->isHidden()
+                                     && os().pointerConfinedTo == form().winId();
         };
         click(button);
         os().onTickRead = nullptr;
@@ -220,7 +221,10 @@ TEST_F(TaskRun, NumbersTaskFromStartToResultsButton)
     EXPECT_TRUE(boardShownAtClockStart);
     EXPECT_EQ(lastTick, os().readings.back());
 
+    platform::WindowHandle pointerAtThanks = 1;
+    boxes.whileOpen = [&](common::OkBox *) { pointerAtThanks = os().pointerConfinedTo; };
     const std::vector<int> counters = playToTheEnd();
+    EXPECT_EQ(pointerAtThanks, 0u);
     ASSERT_EQ(counters.size(), 62u);
     EXPECT_EQ(counters[29], 30);
     EXPECT_EQ(counters[30], 32);   // 31 is the centre's own order index
@@ -414,11 +418,22 @@ TEST_F(TaskRun, EndeAfterTheTaskDestroysTheCellsAndReleasesTheTileRectangles)
     EXPECT_EQ(os().calls.back(), "show taskbars");
 }
 
+// The pointer is kept on the test's screen again once the desktop lifts that, but not while
+// another window holds the front; the box of the way out finds it free.
 TEST_F(TaskRun, EscapeDuringTheTaskAborts)
 {
     startTask(form().ladenBB_2);
+    os().foreignForeground = os().frontRefuses = true;
+    os().pointerConfinedTo = 0;
+    QTest::qWait(3 * TtamriForm::desktopKeeperInterval);
+    EXPECT_EQ(os().pointerConfinedTo, 0u);
+    os().foreignForeground = os().frontRefuses = false;
+    EXPECT_TRUE(QTest::qWaitFor([this] { return os().pointerConfinedTo == form().winId(); }, giveUpAfterMs));
+    platform::WindowHandle pointerAtBox = 1;
+    boxes.whileOpen = [&](common::OkBox *) { pointerAtBox = os().pointerConfinedTo; };
     QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_EQ(boxes.seen.back().text, "Aufgabe wurde abgebrochen!\nDas Programm endet hier, bye, bye!");
+    EXPECT_EQ(pointerAtBox, 0u);
     EXPECT_FALSE(form().isVisible());
     EXPECT_FALSE(tileRects.has_value());
 }
