@@ -27,6 +27,8 @@ public:
     // elevated window does.
     bool frontHung = false;
     bool frontRefuses = false;
+    // The shell does not hide its taskbars when asked.
+    bool taskbarsStayShown = false;
     // The window the pointer is kept on, 0 when free; the display kept on; a dialog that
     // disables the window it belongs to, by that window.
     WindowHandle pointerConfinedTo = 0;
@@ -68,10 +70,19 @@ public:
         tick += msPerPaint;
     }
     std::optional<std::uint64_t> performanceCounter() override { return counter; }
-    void confinePointer(WindowHandle window) override { pointerConfinedTo = window; }
+    std::uint64_t counterFrequency() override { return 10'000'000; }
+    bool confinePointer(WindowHandle window) override
+    {
+        pointerConfinedTo = window;
+        return true;
+    }
     void freePointer() override { pointerConfinedTo = 0; }
     void freePointerAtExit() override;
-    void keepDisplayOn(bool on) override { displayKeptOn = on; }
+    bool keepDisplayOn(bool on) override
+    {
+        displayKeptOn = on;
+        return true;
+    }
     WindowHandle enabledPopup(WindowHandle window) override
     {
         return popups.count(window) ? popups.at(window) : window;
@@ -80,7 +91,10 @@ public:
 protected:
     std::size_t listTaskbars(WindowHandle *into, std::size_t room) override;
     bool isTaskbarShown(WindowHandle taskbar) override { return taskbars.at(taskbar); }
-    void setTaskbarShown(WindowHandle taskbar, bool shown) override { taskbars.at(taskbar) = shown; }
+    void setTaskbarShown(WindowHandle taskbar, bool shown) override
+    {
+        taskbars.at(taskbar) = shown || taskbarsStayShown;
+    }
     bool foregroundHung() override { return frontHung; }
     std::optional<AttachToken> attachForegroundInput() override
     {

@@ -16,6 +16,13 @@ bool Os::taskbarShown()
     return shown;
 }
 
+std::size_t Os::taskbarCount()
+{
+    std::size_t count = 0;
+    eachTaskbar([&](WindowHandle) { ++count; });
+    return count;
+}
+
 void Os::hideTaskbars()
 {
     eachTaskbar([this](WindowHandle taskbar) { setTaskbarShown(taskbar, false); });

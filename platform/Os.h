@@ -20,6 +20,7 @@ public:
     // Every taskbar of the desktop: the main one and one on each further monitor, also those
     // made after the start (a restarted shell makes new ones, shown).
     bool taskbarShown();
+    std::size_t taskbarCount();
     virtual void hideTaskbars();
     // Hides the taskbars at the start, remembering those hidden already (by a kiosk tool): they
     // stay hidden at the end, when every other taskbar is shown, the ones hidden here as well as
@@ -41,23 +42,25 @@ public:
     // Keeps the pointer on the window's rectangle, so that a click cannot land on another screen.
     // The keeper asks again while the test holds the front, since the desktop lifts it (another
     // window in front, a change of displays, the secure desktop); asking again where nothing has
-    // changed costs nothing.
-    virtual void confinePointer(WindowHandle window) = 0;
+    // changed costs nothing. Says whether the desktop holds the pointer there, as far as it tells.
+    virtual bool confinePointer(WindowHandle window) = 0;
     virtual void freePointer() = 0;
     // The same from the desktop guard as the process ends: allocates nothing and waits for
     // nothing. Where the desktop frees the pointer itself when the process goes, it does nothing.
     virtual void freePointerAtExit() = 0;
     // No screen saver, no blanking and no lock from idleness while on. Silent where the desktop
-    // offers no way; what is asked dies with the process, so the guard need not undo it.
-    virtual void keepDisplayOn(bool on) = 0;
+    // offers no way; what is asked dies with the process, so the guard need not undo it. Says
+    // whether something took the request.
+    virtual bool keepDisplayOn(bool on) = 0;
     // The window to bring in front for this one: the native dialog it opened and that disables
     // it (printing, a file dialog), or the window itself.
     virtual WindowHandle enabledPopup(WindowHandle window) { return window; }
 
     // Milliseconds since an arbitrary start, wrapping at 2^32 like the Windows tick count.
     virtual std::uint32_t tickCount() = 0;
-    // A high-resolution counter, or nothing where it cannot be read.
+    // A high-resolution counter, or nothing where it cannot be read, and its counts per second.
     virtual std::optional<std::uint64_t> performanceCounter() = 0;
+    virtual std::uint64_t counterFrequency() = 0;
 
 protected:
     virtual std::size_t listTaskbars(WindowHandle *into, std::size_t room) = 0;

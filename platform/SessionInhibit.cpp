@@ -4,7 +4,10 @@
 
 namespace platform {
 
-void inhibitSessionScreenSaver(bool) {}
+bool inhibitSessionScreenSaver(bool)
+{
+    return false;
+}
 
 } // namespace platform
 

@@ -66,24 +66,26 @@ public:
         return static_cast<std::uint64_t>(value.QuadPart);
     }
 
+    std::uint64_t counterFrequency() override { return frequency; }
+
     // The clip is in device pixels of the virtual screen, as the window's rectangle is for a
     // program that is aware of each monitor's scaling.
-    void confinePointer(WindowHandle window) override
+    bool confinePointer(WindowHandle window) override
     {
         RECT wanted, now;
         if (!GetWindowRect(hwnd(window), &wanted))
-            return;
-        if (GetClipCursor(&now) && EqualRect(&now, &wanted))
-            return;
-        ClipCursor(&wanted);
+            return false;
+        if (!GetClipCursor(&now) || !EqualRect(&now, &wanted))
+            ClipCursor(&wanted);
+        return GetClipCursor(&now) && EqualRect(&now, &wanted);
     }
 
     void freePointer() override { ClipCursor(nullptr); }
     void freePointerAtExit() override { ClipCursor(nullptr); }
 
-    void keepDisplayOn(bool on) override
+    bool keepDisplayOn(bool on) override
     {
-        SetThreadExecutionState(on ? ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED : ES_CONTINUOUS);
+        return SetThreadExecutionState(on ? ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED : ES_CONTINUOUS) != 0;
     }
 
     // A modal native dialog (printing, and the file dialog a PDF printer opens from it) disables

@@ -35,11 +35,12 @@ public:
     }
 
     std::optional<std::uint64_t> performanceCounter() override { return monotonicNanoseconds(); }
+    std::uint64_t counterFrequency() override { return 1'000'000'000; }
 
-    void confinePointer(WindowHandle) override {}
+    bool confinePointer(WindowHandle) override { return false; }
     void freePointer() override {}
     void freePointerAtExit() override {}
-    void keepDisplayOn(bool on) override { inhibitSessionScreenSaver(on); }
+    bool keepDisplayOn(bool on) override { return inhibitSessionScreenSaver(on); }
 
 protected:
     std::size_t listTaskbars(WindowHandle *, std::size_t) override { return 0; }

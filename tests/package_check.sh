@@ -31,7 +31,8 @@ for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libjpeg62-
 done
 [[ $depends != *charts* ]] || fail "Depends still names Qt Charts: $depends"
 
-expected=$(printf '%s\n' ./usr/bin/tamri ./usr/share/applications/tamri.desktop \
+expected=$(printf '%s\n' ./usr/bin/tamri ./usr/bin/tamri-check ./usr/share/applications/tamri.desktop \
+  ./usr/share/applications/tamri-check.desktop \
   ./usr/share/doc/tamri/changelog.gz ./usr/share/doc/tamri/copyright ./usr/share/man/man1/tamri.1.gz \
   ./usr/share/icons/hicolor/32x32/apps/tamri.png | sort)
 files=$(dpkg-deb --contents "$deb" | grep -v '^d' | awk '{ print $6 }' | sort)
@@ -40,9 +41,14 @@ dpkg-deb --contents "$deb" | awk '$2 != "root/root" { print "FAIL: not owned by 
   failures=$((failures + 1))
 
 dpkg-deb -x "$deb" "$scratch/root"
-[ -x "$scratch/root/usr/bin/tamri" ] || fail "/usr/bin/tamri is not executable"
-grep -qx 'Exec=tamri' "$scratch/root/usr/share/applications/tamri.desktop" || fail "the desktop entry does not start tamri"
-desktop-file-validate "$scratch/root/usr/share/applications/tamri.desktop" || fail "desktop-file-validate"
+for program in tamri tamri-check; do
+  [ -x "$scratch/root/usr/bin/$program" ] || fail "/usr/bin/$program is not executable"
+  grep -qx "Exec=$program" "$scratch/root/usr/share/applications/$program.desktop" ||
+    fail "the desktop entry $program.desktop does not start $program"
+  desktop-file-validate "$scratch/root/usr/share/applications/$program.desktop" || fail "desktop-file-validate $program"
+done
+grep -qx 'Name=Tamri Systemprüfung' "$scratch/root/usr/share/applications/tamri-check.desktop" ||
+  fail "the system check's menu entry is not \"Tamri Systemprüfung\""
 zcat "$scratch/root/usr/share/doc/tamri/changelog.gz" | head -n1 | grep -q "^tamri ($version)" ||
   fail "the changelog's first entry is not version $version"
 

@@ -1,7 +1,7 @@
-# The Windows program, cross-built on Debian (./package.sh windows): Tamri.exe with everything it
-# needs beside it, packed as a ZIP folder and as an NSIS installer by CPack.
+# The Windows program, cross-built on Debian (./package.sh windows): Tamri.exe and the system
+# check tamri-check.exe with everything they need beside them, packed as a ZIP folder and as an NSIS installer by CPack.
 
-install(TARGETS tamri RUNTIME DESTINATION .)
+install(TARGETS tamri tamri-check RUNTIME DESTINATION .)
 
 # A library as its build left it may carry its debugging symbols (Debian's libstdc++-6.dll:
 # 24 MB, 2 MB without; Qt6Gui.dll: 12.9 MB, 8.9 MB without); CPack strips only our own program.
@@ -47,7 +47,7 @@ set(CPACK_PACKAGE_VENDOR "Tamri developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Tamri, a full-screen visual search test for psychological assessment")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Tamri)
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Tamri)
-set(CPACK_PACKAGE_EXECUTABLES ${TAMRI_PROGRAM_NAME} Tamri)
+set(CPACK_PACKAGE_EXECUTABLES ${TAMRI_PROGRAM_NAME} Tamri tamri-check "Tamri Systemprüfung")
 set(CPACK_STRIP_FILES ON)
 # Each generator names its file (see cpack_file_names.cmake).
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack_file_names.cmake)

@@ -44,11 +44,15 @@ install_and_remove() { # name hive folder start-menu-folder switches...
   local rc=0
   timeout 120 wine "$setup" "$@" || rc=$?
   [ "$rc" = 0 ] || fail "$name: the silent install ended with exit code $rc"
-  [ -f "$folder/Tamri.exe" ] && echo "program: ${folder#"$drive/"}/Tamri.exe" \
-    || fail "$name: no Tamri.exe in ${folder#"$drive/"}; found in any case: $(find "$drive" -iname tamri.exe)"
-  [ -f "$menu/Tamri/Tamri.lnk" ] && echo "Start-menu entry: ${menu#"$drive/"}/Tamri/Tamri.lnk" \
-    || fail "$name: no Start-menu entry in ${menu#"$drive/"}; found: $(find "$drive" -iname 'Tamri.lnk')"
-  local entry
+  local program entry
+  for program in Tamri.exe tamri-check.exe; do
+    [ -f "$folder/$program" ] && echo "program: ${folder#"$drive/"}/$program" \
+      || fail "$name: no $program in ${folder#"$drive/"}; found in any case: $(find "$drive" -iname "$program")"
+  done
+  for entry in Tamri 'Tamri Systemprüfung'; do
+    [ -f "$menu/Tamri/$entry.lnk" ] && echo "Start-menu entry: ${menu#"$drive/"}/Tamri/$entry.lnk" \
+      || fail "$name: no Start-menu entry \"$entry\" in ${menu#"$drive/"}; found: $(find "$drive" -iname '*.lnk')"
+  done
   entry=$(registry "$hive\\$uninstall_key" /v DisplayName | awk '/DisplayName/ { $1 = $2 = ""; print substr($0, 3) }')
   [ "$entry" = Tamri ] && echo "in the list of programs as \"$entry\" under $hive" \
     || fail "$name: no uninstall entry named Tamri under $hive\\$uninstall_key"
