@@ -16,6 +16,7 @@
 //   alt-f4            Alt+F4 on the main window (for a window manager to close it)
 //   panel-shown       wait for the desktop's panel to show at the bottom (no program running)
 //   help-ende         the help box on the start screen, then "ENDE"
+//   system-check      the system check (tamri-check): its copied report, then Escape
 // --pixels-only: the program's windows are not X windows of this display (a nested Wayland
 // compositor draws them): boxes and windows are known by their pixels alone.
 // --area: the program's screen is this part of the display (top-left unless placed); the rest
