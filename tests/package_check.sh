@@ -34,6 +34,7 @@ done
 expected=$(printf '%s\n' ./usr/bin/tamri ./usr/bin/tamri-check ./usr/share/applications/tamri.desktop \
   ./usr/share/applications/tamri-check.desktop \
   ./usr/share/doc/tamri/changelog.gz ./usr/share/doc/tamri/copyright ./usr/share/man/man1/tamri.1.gz \
+  ./usr/share/man/man1/tamri-check.1.gz \
   ./usr/share/icons/hicolor/32x32/apps/tamri.png | sort)
 files=$(dpkg-deb --contents "$deb" | grep -v '^d' | awk '{ print $6 }' | sort)
 [ "$files" = "$expected" ] || fail "the package holds other files than expected:$(diff <(echo "$expected") <(echo "$files") | sed 's/^/  /')"
