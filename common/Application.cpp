@@ -21,16 +21,24 @@ namespace common {
 // and resamples every picture. A test must look the same whatever the examiner's desktop is set
 // to, so the program works in the display's own pixels. On Windows the process stays per-monitor
 // DPI aware all the same (Qt declares that by itself), so Windows does not stretch it either.
-int &Application::inDevicePixels(int &argc)
+//
+// A native Wayland client can neither keep itself in front nor place its windows, so X11
+// (XWayland on a Wayland desktop) comes first and Wayland only where there is no X server. A
+// platform the user names wins. Windows has only its own.
+int &Application::beforeQt(int &argc)
 {
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     qunsetenv("QT_SCALE_FACTOR");
     qunsetenv("QT_SCREEN_SCALE_FACTORS");
+#ifndef _WIN32
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
+#endif
     return argc;
 }
 
 Application::Application(int &argc, char **argv)
-    : QApplication(inDevicePixels(argc), argv)
+    : QApplication(beforeQt(argc), argv)
 {
 #ifndef _WIN32
     for (const char *file : {"tahoma.ttf", "tahomabd.ttf", "ms_sans_serif.ttf"})

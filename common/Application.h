@@ -19,8 +19,8 @@ public:
     bool notify(QObject *receiver, QEvent *event) override;
 
 private:
-    // Runs before Qt reads its settings: see the definition.
-    static int &inDevicePixels(int &argc);
+    // Runs before Qt reads its settings: the display's own pixels, and the platform.
+    static int &beforeQt(int &argc);
 };
 
 // The executable's file name without directory and extension, every letter after the
