@@ -60,6 +60,7 @@ probe_build=$!
 # stand_in_do then gives it a command.
 wine_desktop_start() {
   local size=$1 dpi=${2:-96} shell=shell
+  export TAMRI_WINE_DPI=$dpi # for the player, which knows the window borders at each scaling
   probe_options=()
   [ "${3:-}" = stand-in ] && shell=lab && probe_options=(--without-explorer)
   start_xvfb "$size" "$work"
