@@ -159,6 +159,19 @@ public:
             waitUntil([&] { return grab(spot) != before; }, std::chrono::seconds(1));
     }
 
+    // From (x, y) by (dx, dy) as a mouse moves (relatively, which pointer barriers stop); says
+    // where the pointer ended.
+    std::pair<int, int> pushPointer(int x, int y, int dx, int dy) const
+    {
+        movePointer(x, y);
+        XTestFakeRelativeMotionEvent(display, dx, dy, CurrentTime);
+        Window rootReturn, child;
+        int rx = 0, ry = 0, wx = 0, wy = 0;
+        unsigned mask = 0;
+        XQueryPointer(display, root, &rootReturn, &child, &rx, &ry, &wx, &wy, &mask);
+        return {rx - x0, ry - y0};
+    }
+
     void key(KeySym symbol, bool withAlt = false) const
     {
         const KeyCode alt = XKeysymToKeycode(display, XK_Alt_L);

@@ -54,6 +54,7 @@ EOF2
   panel=$!
   wait_for 5 panel_reserved || { echo "FAIL: openbox and tint2 did not reserve the panel within 5 s"; exit 1; }
 }
+wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
 panel_reserved() { xprop -root _NET_WORKAREA 2>/dev/null | grep -q ", $((${size#*x} - 30))\b"; }
 
 stop_wm() {
@@ -76,19 +77,21 @@ scenario() { # expected-exit-code shots-folder driver-arguments...
   judge_play "$driver" "$* at $size" && await_program "$expected" 5 "$* at $size" "the driver finished"
 }
 
-# A termination or interrupt signal ends the program by that signal, at once.
-signal_scenario() { # signal [driver scenario to run afterwards]
-  echo "--- SIG$1 on the start screen"
+# A termination or interrupt signal ends the program by that signal, at once, where the driver
+# arguments in signalled_at have brought it.
+signalled_at=(start-screen)
+signal_scenario() { # signal [driver scenario to run afterwards, its arguments]
+  echo "--- SIG$1 at ${signalled_at[*]}"
   "$tamri" &
   program=$!
   local driver=0
-  timeout 30 "$play" start-screen || driver=$?
-  [ "$driver" = 0 ] || fail "SIG$1 at $size: the start screen did not show (driver exit code $driver)"
+  timeout 30 "$play" "${signalled_at[@]}" || driver=$?
+  [ "$driver" = 0 ] || fail "SIG$1 at $size: ${signalled_at[*]} failed (driver exit code $driver)"
   kill -"$1" "$program"
   await_program $((128 + $(kill -l "$1"))) 5 "SIG$1 at $size" "the signal"
   if [ $# -gt 1 ]; then
     driver=0
-    timeout 30 "$play" "$2" || driver=$?
+    timeout 30 "$play" "${@:2}" || driver=$?
     [ "$driver" = 0 ] || fail "SIG$1 at $size: $2 failed (driver exit code $driver)"
   fi
 }
@@ -131,6 +134,33 @@ scenario 0 "$shots" bad-input numbers
 scenario 0 "$shots" alt-f4
 signal_scenario TERM panel-shown
 stop_wm
+stop_xvfb
+
+# A second monitor right of the primary one, bare and under openbox: from the board to the last
+# hit the pointer stays on the test's screen, and it is free at the thanks box, after the end and
+# after a signal.
+size=3286x1080
+start_xvfb "$size" "$runtime"
+xrandr --setmonitor '*primary' 1920/508x1080/286+0+0 screen && xrandr --setmonitor second 1366/361x768/203+1920+0 none \
+  || fail "xrandr could not make two monitors"
+primary=(--area 1920x1080)
+signalled_at=(task-begun numbers "${primary[@]}" --push-pointer)
+for manager in bare openbox; do
+  echo "=== two monitors, $manager, on $DISPLAY"
+  if [ "$manager" = openbox ]; then
+    openbox --config-file /etc/xdg/openbox/rc.xml >/dev/null 2>&1 &
+    wm=$!
+    wait_for 5 wm_up || fail "openbox did not start within 5 s"
+  fi
+  shots="$out/two_monitors_$manager"
+  mkdir -p "$shots"
+  scenario 1 "$shots" task numbers "${primary[@]}" --push-pointer
+  timeout 30 "$play" pointer-free "${primary[@]}" || fail "two monitors, $manager: the pointer is not free after the end"
+  signal_scenario TERM pointer-free "${primary[@]}"
+  signal_scenario ABRT pointer-free "${primary[@]}"
+done
+{ kill "$wm"; wait "$wm"; } 2>/dev/null
+wm=
 stop_xvfb
 
 echo "screenshots in $out; all runs took $((SECONDS - began)) s"
