@@ -2,7 +2,8 @@
 # Plays the real program under Xvfb with tamri_play, which sees only the screen, and checks how
 # the program ends every time: on a bare X server at 1024 x 768 (once in German) and 1920 x 1080
 # (there once more with the scale factor a desktop at 150 % exports, which the program must leave
-# aside), and at 1366 x 768 under the openbox window manager with a tint2 panel at the bottom.
+# aside), at 1366 x 768 under the openbox window manager with a tint2 panel at the bottom, and on
+# two monitors, bare and under openbox, where the pointer must stay on the test's one in the task.
 # Usage: end_to_end.sh path/to/tamri path/to/tamri_play folder-for-screenshots
 # The 1920 x 1080 screenshots go straight into the folder, the others into a subfolder.
 set -uo pipefail
