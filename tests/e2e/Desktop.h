@@ -159,17 +159,16 @@ public:
             waitUntil([&] { return grab(spot) != before; }, std::chrono::seconds(1));
     }
 
-    // From (x, y) by (dx, dy) as a mouse moves (relatively, which pointer barriers stop); says
-    // where the pointer ended.
-    std::pair<int, int> pushPointer(int x, int y, int dx, int dy) const
+    // Where a push of 2000 px to the right from (x, y), relative as a mouse's, takes the pointer.
+    int pushPointer(int x, int y) const
     {
         movePointer(x, y);
-        XTestFakeRelativeMotionEvent(display, dx, dy, CurrentTime);
+        XTestFakeRelativeMotionEvent(display, 2000, 0, CurrentTime);
         Window rootReturn, child;
         int rx = 0, ry = 0, wx = 0, wy = 0;
         unsigned mask = 0;
         XQueryPointer(display, root, &rootReturn, &child, &rx, &ry, &wx, &wy, &mask);
-        return {rx - x0, ry - y0};
+        return rx - x0;
     }
 
     void key(KeySym symbol, bool withAlt = false) const

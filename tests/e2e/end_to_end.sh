@@ -55,7 +55,6 @@ EOF2
   panel=$!
   wait_for 5 panel_reserved || { echo "FAIL: openbox and tint2 did not reserve the panel within 5 s"; exit 1; }
 }
-wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
 panel_reserved() { xprop -root _NET_WORKAREA 2>/dev/null | grep -q ", $((${size#*x} - 30))\b"; }
 
 stop_wm() {
@@ -137,31 +136,22 @@ signal_scenario TERM panel-shown
 stop_wm
 stop_xvfb
 
-# A second monitor right of the primary one, bare and under openbox: from the board to the last
-# hit the pointer stays on the test's screen, and it is free at the thanks box, after the end and
-# after a signal.
-size=3286x1080
+# Two monitors, the primary one on the left, bare and under openbox and tint2: the pointer stays on the
+# test's monitor from the board to the last hit, and is free at the thanks box, after the end and a signal.
+size=3286x1080 primary=(--area 1920x1080)
 start_xvfb "$size" "$runtime"
-xrandr --setmonitor '*primary' 1920/508x1080/286+0+0 screen && xrandr --setmonitor second 1366/361x768/203+1920+0 none \
+mkdir -p "$out/two_monitors"
+xrandr --setmonitor '*primary' 1920/508x1080/286+0+0 screen >/dev/null && xrandr --setmonitor second 1366/361x768/203+1920+0 none \
   || fail "xrandr could not make two monitors"
-primary=(--area 1920x1080)
 signalled_at=(task-begun numbers "${primary[@]}" --push-pointer)
 for manager in bare openbox; do
+  [ $manager = bare ] || start_wm
   echo "=== two monitors, $manager, on $DISPLAY"
-  if [ "$manager" = openbox ]; then
-    openbox --config-file /etc/xdg/openbox/rc.xml >/dev/null 2>&1 &
-    wm=$!
-    wait_for 5 wm_up || fail "openbox did not start within 5 s"
-  fi
-  shots="$out/two_monitors_$manager"
-  mkdir -p "$shots"
-  scenario 1 "$shots" task numbers "${primary[@]}" --push-pointer
+  scenario 1 "$out/two_monitors" task numbers "${primary[@]}" --push-pointer
   timeout 30 "$play" pointer-free "${primary[@]}" || fail "two monitors, $manager: the pointer is not free after the end"
-  signal_scenario TERM pointer-free "${primary[@]}"
-  signal_scenario ABRT pointer-free "${primary[@]}"
+  for signal in TERM ABRT; do signal_scenario $signal pointer-free "${primary[@]}"; done
 done
-{ kill "$wm"; wait "$wm"; } 2>/dev/null
-wm=
+stop_wm
 stop_xvfb
 
 echo "screenshots in $out; all runs took $((SECONDS - began)) s"

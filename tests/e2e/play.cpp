@@ -17,15 +17,14 @@
 //   panel-shown       wait for the desktop's panel to show at the bottom (no program running)
 //   help-ende         the help box on the start screen, then "ENDE"
 //   task-begun        start the task by its access key, a few hits (the caller then signals)
-//   pointer-free      a push far to the right leaves the program's screen (no program running)
+//   pointer-free      a push to the right leaves the program's screen (after the program)
 // --pixels-only: the program's windows are not X windows of this display (a nested Wayland
 // compositor draws them): boxes and windows are known by their pixels alone.
 // --area: the program's screen is this part of the display (top-left unless placed); the rest
 //         must not change.
 // --focus-away: runs the command (a window that takes the focus and goes again) during the task.
 // --wine-desktop: the program runs inside Wine's virtual desktop, which covers the screen.
-// --push-pointer: before each hit a push to the right stays on the program's screen; at the
-//                 thanks box it leaves it.
+// --push-pointer: a push to the right stays on the program's screen before each hit, not at the end.
 // The program is started by the caller, who also checks its exit code. Exit code 1: the play
 // went through but some checks failed; 2: the play broke off, the program is left as it is.
 // The player is in TaskPlayer.h and Player.h, the scenarios in Scenarios.cpp.
