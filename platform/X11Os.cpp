@@ -30,10 +30,10 @@ std::uint64_t monotonicNanoseconds()
 }
 
 // Qt's own connection to the X server, or none where the program runs on another platform
-// (natively on Wayland, offscreen).
+// (natively on Wayland, offscreen) or the application is gone.
 xcb_connection_t *xcbConnection()
 {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb"))
         return nullptr;
     const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     return x11 ? x11->connection() : nullptr;
@@ -73,8 +73,10 @@ bool hasBarriers(xcb_connection_t *c)
     const xcb_query_extension_reply_t *extension = xcb_get_extension_data(c, &xcb_xfixes_id);
     if (!extension || !extension->present)
         return false;
-    // Barriers came with version 5; the server takes them only from a client that asked for it.
-    const auto version = owned(xcb_xfixes_query_version_reply(c, xcb_xfixes_query_version(c, 5, 0), nullptr));
+    // Barriers came with version 5, which the server grants a client only when asked. The version
+    // asked for is the one Qt asks for on the same connection: a lower one would replace Qt's.
+    const auto version = owned(xcb_xfixes_query_version_reply(
+        c, xcb_xfixes_query_version(c, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION), nullptr));
     return version && version->major_version >= 5;
 }
 
