@@ -136,7 +136,9 @@ public:
                                     static_cast<xcb_window_t>(window), XCB_NONE, XCB_CURRENT_TIME), nullptr));
             grabbed = grab && grab->status == XCB_GRAB_STATUS_SUCCESS;
         }
-        confined = area;
+        // Where neither took (another client holds a grab, say), the next call tries again.
+        if (grabbed || std::any_of(barriers.begin(), barriers.end(), [](xcb_xfixes_barrier_t b) { return b != XCB_NONE; }))
+            confined = area;
         xcb_flush(c);
     }
 
