@@ -5,7 +5,7 @@
 TAMRI_PACKAGES=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-qpa-plugins
-  libjpeg62-turbo-dev
+  libjpeg62-turbo-dev libxcb-xfixes0-dev libxcb-screensaver0-dev
   fonts-wine qt6-translations-l10n
 )
 

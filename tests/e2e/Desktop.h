@@ -159,6 +159,18 @@ public:
             waitUntil([&] { return grab(spot) != before; }, std::chrono::seconds(1));
     }
 
+    // Where a push of 2000 px to the right from (x, y), relative as a mouse's, takes the pointer.
+    int pushPointer(int x, int y) const
+    {
+        movePointer(x, y);
+        XTestFakeRelativeMotionEvent(display, 2000, 0, CurrentTime);
+        Window rootReturn, child;
+        int rx = 0, ry = 0, wx = 0, wy = 0;
+        unsigned mask = 0;
+        XQueryPointer(display, root, &rootReturn, &child, &rx, &ry, &wx, &wy, &mask);
+        return rx - x0;
+    }
+
     void key(KeySym symbol, bool withAlt = false) const
     {
         const KeyCode alt = XKeysymToKeycode(display, XK_Alt_L);

@@ -36,6 +36,8 @@ void run(const std::string &scenario, bool numbers, const std::string &shots)
         waitFor("the system check to end on Escape", [&] { return !screen.box("Tamri Systemprüfung"); }, 5s);
         return;
     }
+    if (scenario == "pointer-free")
+        return player.pointerFree("with no program running");
     const Image start = player.startScreen();
     const auto click = [&](Rect button) { screen.click(button.centreX(), button.centreY()); };
     const Rect ende = Player::buttons()[2], help = Player::buttons()[3];
@@ -67,10 +69,11 @@ void run(const std::string &scenario, bool numbers, const std::string &shots)
     } else if (scenario == "escape-start") {
         player.waitForMainWindowFocus();
         escape();
-    } else if (scenario == "escape-task") {
+    } else if (scenario == "escape-task" || scenario == "task-begun") {
         player.openTask(true);
         player.play(3);
-        escape();
+        if (scenario == "escape-task")
+            escape();
     } else if (scenario == "task" || scenario == "escape-finished" || scenario == "ende-finished") {
         if (scenario == "task" && numbers)
             player.save("start", start);

@@ -33,6 +33,7 @@ inline bool printToFile = false;
 inline bool wineDesktop = false;
 inline std::optional<Rect> area;
 inline std::string focusAway;
+inline bool pushPointer = false;
 
 // For the README's pictures: a subject who takes 0.6 to 3 s per target and is slower on the
 // left of the board than on the right. Drawn from a fixed seed, so every run looks alike.
@@ -87,6 +88,12 @@ public:
         std::optional<Window> main;
         waitFor("the main window \"Tamri\"", [&] { return (main = screen.mainWindow()).has_value(); });
         waitFor("the keyboard focus on the main window", [&] { return screen.hasFocus(*main); });
+    }
+
+    void pointerFree(const std::string &when)
+    {
+        waitFor("a push to the right to leave the program's screen " + when,
+                [&] { return screen.pushPointer(screen.width / 2, screen.height / 2) >= screen.width; }, 2s);
     }
 
     // What lies beside the program's screen (another output) is as it was at the start.
@@ -374,6 +381,9 @@ public:
             const Rect cell = board.cell(c, r);
             if (humanPace)
                 std::this_thread::sleep_for(humanInterval(c, board.columns));
+            if (pushPointer)
+                expect(screen.pushPointer(cell.centreX(), cell.centreY()) < screen.width,
+                       "at target " + std::to_string(t) + " a push to the right left the program's screen");
             screen.click(cell.centreX(), cell.centreY());
             const auto clicked = std::chrono::steady_clock::now();
 
@@ -408,6 +418,8 @@ public:
                                       " pixels are neither black nor white");
         }
         otherOutputUnchanged("with the thanks box open");
+        if (pushPointer)
+            pointerFree("at the thanks box");
         answerBox(screen.plainBoxTitle());
         return hits;
     }

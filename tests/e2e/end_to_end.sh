@@ -2,7 +2,8 @@
 # Plays the real program under Xvfb with tamri_play, which sees only the screen, and checks how
 # the program ends every time: on a bare X server at 1024 x 768 (once in German) and 1920 x 1080
 # (there once more with the scale factor a desktop at 150 % exports, which the program must leave
-# aside), and at 1366 x 768 under the openbox window manager with a tint2 panel at the bottom.
+# aside), at 1366 x 768 under the openbox window manager with a tint2 panel at the bottom, and on
+# two monitors, bare and under openbox, where the pointer must stay on the test's one in the task.
 # Usage: end_to_end.sh path/to/tamri path/to/tamri_play folder-for-screenshots
 # The 1920 x 1080 screenshots go straight into the folder, the others into a subfolder.
 set -uo pipefail
@@ -76,19 +77,21 @@ scenario() { # expected-exit-code shots-folder driver-arguments...
   judge_play "$driver" "$* at $size" && await_program "$expected" 5 "$* at $size" "the driver finished"
 }
 
-# A termination or interrupt signal ends the program by that signal, at once.
-signal_scenario() { # signal [driver scenario to run afterwards]
-  echo "--- SIG$1 on the start screen"
+# A termination or interrupt signal ends the program by that signal, at once, where the driver
+# arguments in signalled_at have brought it.
+signalled_at=(start-screen)
+signal_scenario() { # signal [driver scenario to run afterwards, its arguments]
+  echo "--- SIG$1 at ${signalled_at[*]}"
   "$tamri" &
   program=$!
   local driver=0
-  timeout 30 "$play" start-screen || driver=$?
-  [ "$driver" = 0 ] || fail "SIG$1 at $size: the start screen did not show (driver exit code $driver)"
+  timeout 30 "$play" "${signalled_at[@]}" || driver=$?
+  [ "$driver" = 0 ] || fail "SIG$1 at $size: ${signalled_at[*]} failed (driver exit code $driver)"
   kill -"$1" "$program"
   await_program $((128 + $(kill -l "$1"))) 5 "SIG$1 at $size" "the signal"
   if [ $# -gt 1 ]; then
     driver=0
-    timeout 30 "$play" "$2" || driver=$?
+    timeout 30 "$play" "${@:2}" || driver=$?
     [ "$driver" = 0 ] || fail "SIG$1 at $size: $2 failed (driver exit code $driver)"
   fi
 }
@@ -130,6 +133,24 @@ scenario 1 "$shots" task pictures
 scenario 0 "$shots" bad-input numbers
 scenario 0 "$shots" alt-f4
 signal_scenario TERM panel-shown
+stop_wm
+stop_xvfb
+
+# Two monitors, the primary one on the left, bare and under openbox and tint2: the pointer stays on the
+# test's monitor from the board to the last hit, and is free at the thanks box, after the end and a signal.
+size=3286x1080 primary=(--area 1920x1080)
+start_xvfb "$size" "$runtime"
+mkdir -p "$out/two_monitors"
+xrandr --setmonitor '*primary' 1920/508x1080/286+0+0 screen >/dev/null && xrandr --setmonitor second 1366/361x768/203+1920+0 none \
+  || fail "xrandr could not make two monitors"
+signalled_at=(task-begun numbers "${primary[@]}" --push-pointer)
+for manager in bare openbox; do
+  [ $manager = bare ] || start_wm
+  echo "=== two monitors, $manager, on $DISPLAY"
+  scenario 1 "$out/two_monitors" task numbers "${primary[@]}" --push-pointer
+  timeout 30 "$play" pointer-free "${primary[@]}" || fail "two monitors, $manager: the pointer is not free after the end"
+  for signal in TERM ABRT; do signal_scenario $signal pointer-free "${primary[@]}"; done
+done
 stop_wm
 stop_xvfb
 

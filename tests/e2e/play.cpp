@@ -17,12 +17,15 @@
 //   panel-shown       wait for the desktop's panel to show at the bottom (no program running)
 //   help-ende         the help box on the start screen, then "ENDE"
 //   system-check      the system check (tamri-check): its copied report, then Escape
+//   task-begun        start the task by its access key, a few hits (the caller then signals)
+//   pointer-free      a push to the right leaves the program's screen (after the program)
 // --pixels-only: the program's windows are not X windows of this display (a nested Wayland
 // compositor draws them): boxes and windows are known by their pixels alone.
 // --area: the program's screen is this part of the display (top-left unless placed); the rest
 //         must not change.
 // --focus-away: runs the command (a window that takes the focus and goes again) during the task.
 // --wine-desktop: the program runs inside Wine's virtual desktop, which covers the screen.
+// --push-pointer: a push to the right stays on the program's screen before each hit, not at the end.
 // The program is started by the caller, who also checks its exit code. Exit code 1: the play
 // went through but some checks failed; 2: the play broke off, the program is left as it is.
 // The player is in TaskPlayer.h and Player.h, the scenarios in Scenarios.cpp.
@@ -40,7 +43,7 @@ int main(int argc, char **argv)
     std::string shots;
     for (const auto &[flag, value] :
          {std::pair{"--human-pace", &humanPace}, {"--print", &printToFile}, {"--pixels-only", &pixelsOnly},
-          {"--wine-desktop", &wineDesktop}})
+          {"--wine-desktop", &wineDesktop}, {"--push-pointer", &pushPointer}})
         if (const auto at = std::find(args.begin(), args.end(), flag); at != args.end()) {
             *value = true;
             args.erase(at);
@@ -60,8 +63,8 @@ int main(int argc, char **argv)
             }
     if (args.empty() || args.size() > 2 || (args.size() == 2 && args[1] != "numbers" && args[1] != "pictures")) {
         std::fprintf(stderr, "usage: tamri_play task|escape-start|escape-task|escape-finished|ende-finished|"
-                             "start-screen|bad-input|alt-f4|panel-shown [numbers|pictures] [--shots FOLDER] [--human-pace] [--print]\n"
-                             "  [--pixels-only] [--area WxH[+X+Y]] [--focus-away COMMAND]\n");
+                             "start-screen|bad-input|alt-f4|panel-shown|task-begun|pointer-free [numbers|pictures] [--shots FOLDER] [--human-pace] [--print]\n"
+                             "  [--pixels-only] [--area WxH[+X+Y]] [--focus-away COMMAND] [--push-pointer]\n");
         return 2;
     }
     const std::string name = args[0] + (args.size() == 2 ? " " + args[1] : "");
