@@ -133,5 +133,34 @@ signal_scenario TERM panel-shown
 stop_wm
 stop_xvfb
 
+# The display kept on through the session's screen saver service: on a private bus, a stand-in
+# owner (built beside the player) must see Inhibit while the program runs and UnInhibit from it
+# before it ends normally; after SIGTERM, UnInhibit or the end of its bus connection, on which
+# the service drops the inhibit. Without a bus the program runs as before.
+size=1024x768 shots="$out/1024x768"
+start_xvfb "$size" "$runtime"
+dbus-daemon --session --nofork --print-address --address="unix:path=$runtime/private_bus" >"$runtime/bus_address" 2>/dev/null &
+bus=$! standin=
+trap 'kill $standin $bus 2>/dev/null; wait $standin $bus; cleanup' EXIT
+wait_for 5 test -s "$runtime/bus_address" || { echo "FAIL: dbus-daemon did not start"; exit 1; }
+export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$runtime/bus_address")
+"$(dirname "$play")/screensaver_standin" >"$runtime/screensaver.log" 2>&1 &
+standin=$!
+seen() { [ "$(grep -c "^$1" "$runtime/screensaver.log")" -ge "$2" ]; } # line-start count
+wait_for 5 seen owner 1 || { echo "FAIL: the stand-in did not take the screen saver's name"; exit 1; }
+echo "=== $size on $DISPLAY with the session bus $DBUS_SESSION_BUS_ADDRESS"
+scenario 0 "$shots" help-ende
+seen Inhibit 1 || fail "the program did not ask the session's screen saver to keep the display on"
+seen UnInhibit 1 || fail "the program ended by ENDE without lifting its inhibit"
+signal_scenario TERM
+seen Inhibit 2 || fail "the program run to be ended by SIGTERM did not inhibit the screen saver"
+wait_for 5 eval 'seen gone 2 || seen UnInhibit 2' || fail "SIGTERM: the screen saver did not see the inhibit end"
+program_env=(DBUS_SESSION_BUS_ADDRESS="unix:path=$runtime/no_bus")
+scenario 0 "$shots" help-ende
+program_env=()
+seen Inhibit 3 && fail "the program without a session bus reached the stand-in"
+sed 's/^/screen saver: /' "$runtime/screensaver.log"
+stop_xvfb
+
 echo "screenshots in $out; all runs took $((SECONDS - began)) s"
 [ "$failures" -eq 0 ] && echo "end-to-end passed" || { echo "$failures end-to-end failures"; exit 1; }
