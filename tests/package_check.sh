@@ -21,7 +21,7 @@ field() { dpkg-deb --field "$deb" "$1"; }
 depends=$(field Depends)
 # From the libraries the program links (dpkg-shlibdeps), and what it loads at run time. Debian 13
 # renamed some libraries for the 64-bit time (libqt6core6t64): either name will do.
-for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libjpeg62-turbo libxcb-xfixes0 libxcb-screensaver0 \
+for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libjpeg62-turbo libxcb-xfixes0 libxcb-screensaver0 libqt6dbus6 \
   qt6-qpa-plugins fonts-wine qt6-translations-l10n; do
   found=
   for name in "$package" "${package}t64"; do

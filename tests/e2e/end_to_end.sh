@@ -4,6 +4,8 @@
 # (there once more with the scale factor a desktop at 150 % exports, which the program must leave
 # aside), at 1366 x 768 under the openbox window manager with a tint2 panel at the bottom, and on
 # two monitors, bare and under openbox, where the pointer must stay on the test's one in the task.
+# The system check (tamri-check) in each of these set-ups must name the test's screen and find
+# everything else in order.
 # Usage: end_to_end.sh path/to/tamri path/to/tamri_play folder-for-screenshots
 # The 1920 x 1080 screenshots go straight into the folder, the others into a subfolder.
 set -uo pipefail
@@ -70,7 +72,9 @@ scenario() { # expected-exit-code shots-folder driver-arguments...
   local expected=$1 shots=$2
   shift 2
   echo "--- $* ${program_env[*]} (expecting exit code $expected)"
-  env "${program_env[@]}" "$tamri" &
+  local binary=$tamri
+  [ "$1" = system-check ] && binary=$(dirname "$tamri")/tamri-check
+  env "${program_env[@]}" "$binary" &
   program=$!
   local driver=0
   timeout 90 "$play" "$@" --shots "$shots" || driver=$?
@@ -113,6 +117,7 @@ for size in 1920x1080 1024x768; do
   scenario 0 "$shots" escape-task pictures
   scenario 0 "$shots" escape-finished pictures
   scenario 0 "$shots" ende-finished numbers
+  scenario 0 "$shots" system-check
   [ "$size" = 1024x768 ] && signal_scenario TERM && signal_scenario INT
   if [ "$size" = 1920x1080 ]; then
     mkdir -p "$out/scaled"
@@ -132,6 +137,7 @@ echo "=== $size with openbox and a tint2 panel on $DISPLAY"
 scenario 1 "$shots" task pictures
 scenario 0 "$shots" bad-input numbers
 scenario 0 "$shots" alt-f4
+scenario 0 "$shots" system-check
 signal_scenario TERM panel-shown
 stop_wm
 stop_xvfb
@@ -148,10 +154,41 @@ for manager in bare openbox; do
   [ $manager = bare ] || start_wm
   echo "=== two monitors, $manager, on $DISPLAY"
   scenario 1 "$out/two_monitors" task numbers "${primary[@]}" --push-pointer
+  scenario 0 "$out/two_monitors" system-check "${primary[@]}"
   timeout 30 "$play" pointer-free "${primary[@]}" || fail "two monitors, $manager: the pointer is not free after the end"
   for signal in TERM ABRT; do signal_scenario $signal pointer-free "${primary[@]}"; done
 done
 stop_wm
+stop_xvfb
+
+# The display kept on through the session's screen saver service: on a private bus, a stand-in
+# owner (built beside the player) must see Inhibit while the program runs and UnInhibit from it
+# before it ends normally; after SIGTERM, UnInhibit or the end of its bus connection, on which
+# the service drops the inhibit. Without a bus the program runs as before.
+size=1024x768 shots="$out/1024x768"
+start_xvfb "$size" "$runtime"
+dbus-daemon --session --nofork --print-address --address="unix:path=$runtime/private_bus" >"$runtime/bus_address" 2>/dev/null &
+bus=$! standin=
+trap 'kill $standin $bus 2>/dev/null; wait $standin $bus; cleanup' EXIT
+wait_for 5 test -s "$runtime/bus_address" || { echo "FAIL: dbus-daemon did not start"; exit 1; }
+export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$runtime/bus_address")
+"$(dirname "$play")/screensaver_standin" >"$runtime/screensaver.log" 2>&1 &
+standin=$!
+seen() { [ "$(grep -c "^$1" "$runtime/screensaver.log")" -ge "$2" ]; } # line-start count
+wait_for 5 seen owner 1 || { echo "FAIL: the stand-in did not take the screen saver's name"; exit 1; }
+echo "=== $size on $DISPLAY with the session bus $DBUS_SESSION_BUS_ADDRESS"
+scenario 0 "$shots" help-ende
+seen Inhibit 1 || fail "the program did not ask the session's screen saver to keep the display on"
+seen UnInhibit 1 || fail "the program ended by ENDE without lifting its inhibit"
+signalled_at=(start-screen)
+signal_scenario TERM
+seen Inhibit 2 || fail "the program run to be ended by SIGTERM did not inhibit the screen saver"
+wait_for 5 eval 'seen gone 2 || seen UnInhibit 2' || fail "SIGTERM: the screen saver did not see the inhibit end"
+program_env=(DBUS_SESSION_BUS_ADDRESS="unix:path=$runtime/no_bus")
+scenario 0 "$shots" help-ende
+program_env=()
+seen Inhibit 3 && fail "the program without a session bus reached the stand-in"
+sed 's/^/screen saver: /' "$runtime/screensaver.log"
 stop_xvfb
 
 echo "screenshots in $out; all runs took $((SECONDS - began)) s"
