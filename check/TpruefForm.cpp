@@ -265,6 +265,14 @@ CheckLine TpruefForm::pointer()
         return {CheckLine::Ok, QStringLiteral("Ein Bildschirm – der Mauszeiger bleibt auf dem Test")};
     const bool held = platform::os().confinePointer(static_cast<platform::WindowHandle>(winId()));
     platform::os().freePointer();
+    // XWayland takes the barriers, but the compositor moves the desktop's own pointer past them.
+    const bool throughXWayland = QGuiApplication::platformName() == QLatin1String("xcb")
+                                 && (qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
+                                     || qgetenv("XDG_SESSION_TYPE") == "wayland");
+    if (throughXWayland)
+        return {CheckLine::Problem, QStringLiteral("Mehrere Bildschirme in einer Wayland-Sitzung – der Mauszeiger kann "
+                                                   "während der Aufgabe auf den anderen Bildschirm gelangen: bei der "
+                                                   "Anmeldung „GNOME on Xorg“ wählen oder die Bildschirme spiegeln")};
     if (held)
         return {CheckLine::Ok, QStringLiteral("Mehrere Bildschirme – der Mauszeiger bleibt während der Aufgabe auf "
                                               "dem Hauptbildschirm")};
