@@ -195,13 +195,18 @@ CheckLine TpruefForm::devicePixels()
     QScreen *primary = QGuiApplication::primaryScreen();
     const QRect around = sampleCell.adjusted(-sampleSize, -sampleSize, sampleSize, sampleSize);
     QRect seen;
+    bool readable = false;
     const auto readBack = [&] {
         const QImage shot = primary->grabWindow(winId(), around.x(), around.y(), around.width(), around.height()).toImage();
         seen = QRect();
+        readable = false;
         for (int y = 0; y < shot.height(); ++y)
-            for (int x = 0; x < shot.width(); ++x)
-                if ((shot.pixel(x, y) & 0xffffff) == (sampleColour & 0xffffff))
+            for (int x = 0; x < shot.width(); ++x) {
+                const QRgb pixel = shot.pixel(x, y) & 0xffffff;
+                readable = readable || pixel == (lightYellow & 0xffffff);
+                if (pixel == (sampleColour & 0xffffff))
                     seen |= QRect(x, y, 1, 1);
+            }
         return seen.size() == sampleCell.size();
     };
     const bool cellInDevicePixels = waitFor(readBack);
@@ -211,6 +216,11 @@ CheckLine TpruefForm::devicePixels()
     const int percent = scalingPercent(primary);
     const QString scaling = percent == 100 ? QStringLiteral("Anzeige nicht skaliert (100 %)")
                                            : QStringLiteral("Anzeige auf %1 % skaliert").arg(percent);
+    // A window of XWayland, or of a compositor that lets no program read the screen, gives back
+    // nothing of what it shows.
+    if (devicePixelRatioF() == 1.0 && size() == screen && !cellInDevicePixels && !readable)
+        return {CheckLine::Note, scaling + QStringLiteral(" – der Bildschirm lässt sich hier nicht zurücklesen, die "
+                                                          "Bildpunkte sind nicht geprüft: die Skalierung des Desktops auf 100 % lassen")};
     if (devicePixelRatioF() != 1.0 || size() != screen || !cellInDevicePixels)
         return {CheckLine::Problem, scaling + QStringLiteral(" – ein Feld von %1 Bildpunkten erscheint als %2, das "
                                                              "Fenster misst %3 bei Faktor %4: bitte diesen Bericht "
