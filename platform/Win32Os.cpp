@@ -119,10 +119,16 @@ protected:
         ShowWindowAsync(hwnd(taskbar), shown ? SW_SHOW : SW_HIDE);
     }
 
+    // IsHungAppWindow tells only after 5 s without an answer; sharing the input of a window that
+    // stopped answering sooner, just after it came in front, stalls this thread as long as that
+    // window does (seen under Wine). So the window is also asked, briefly.
     bool foregroundHung() override
     {
         const HWND front = GetForegroundWindow();
-        return front && IsHungAppWindow(front);
+        DWORD_PTR answer = 0;
+        return front
+            && (IsHungAppWindow(front)
+                || !SendMessageTimeoutW(front, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 100, &answer));
     }
 
     // Fails also for this thread itself, for no window in front, and for an elevated window's

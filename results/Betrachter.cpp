@@ -239,8 +239,10 @@ void Tdatenbetrachter::printResults(QPrinter &printer)
 {
     using namespace LatPraef;
     printer.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
-    // A printer that takes no page (gone, or a file that cannot be written) must not pass for
-    // kept results: the examiner is told, and the results stay on the screen to print again.
+    // A printer that cannot be opened, a file that cannot be written, or an error the print engine
+    // reports at the end must not pass for kept results: the examiner is told, and the results
+    // stay on the screen to print again. Qt's Windows engine reports no failed EndPage or EndDoc
+    // (it only warns), so a printer that fails after taking the job is not seen here.
     const auto failed = [&printer] {
         const QString target = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
         common::showErrorBox(QStringLiteral("Die Ergebnisse wurden nicht gedruckt (%1).\r"
@@ -310,6 +312,6 @@ void Tdatenbetrachter::printResults(QPrinter &printer)
     painter.setFont(common::tahoma(14));
     painter.drawText(QRect(left, lower.bottom() - 30, lower.right() - left, 24), Qt::AlignLeft | Qt::AlignVCenter,
                      QStringLiteral("Name / Kennung: ________________"));
-    if (!painter.end())
+    if (!painter.end() || printer.printerState() == QPrinter::Error)
         failed();
 }

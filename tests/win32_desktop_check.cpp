@@ -425,6 +425,48 @@ void checkClocks(platform::Os &os)
               std::to_string(last) + ", " + std::to_string(wrapDrift) + " ms apart)");
 }
 
+// The clip as Windows reports it equals this rectangle.
+bool clippedTo(const RECT &wanted)
+{
+    RECT clip{};
+    return GetClipCursor(&clip) && EqualRect(&clip, &wanted);
+}
+
+void checkPointerAndDisplay(platform::Os &os)
+{
+    const HWND own = createWindow(L"own");
+    ShowWindow(own, SW_SHOW);
+    RECT place{}, everywhere{};
+    GetWindowRect(own, &place);
+    SetRect(&everywhere, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+            GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+            GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    const auto handle = reinterpret_cast<platform::WindowHandle>(own);
+    os.confinePointer(handle);
+    check(clippedTo(place), "confinePointer clips the pointer to the window's rectangle");
+    // As the desktop does when another window comes in front.
+    ClipCursor(nullptr);
+    os.confinePointer(handle);
+    check(clippedTo(place), "confinePointer clips again once the desktop has lifted the clip");
+    os.freePointer();
+    check(clippedTo(everywhere), "freePointer gives the pointer the whole virtual screen");
+    os.confinePointer(handle);
+    os.freePointerAtExit();
+    check(clippedTo(everywhere), "freePointerAtExit gives the pointer the whole virtual screen");
+    DestroyWindow(own);
+
+    // Wine keeps the state (process-wide) and acts on none of it: only what was asked is seen.
+    const EXECUTION_STATE on = ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED;
+    os.keepDisplayOn(true);
+    const EXECUTION_STATE whileOn = SetThreadExecutionState(ES_CONTINUOUS);
+    os.keepDisplayOn(false);
+    const EXECUTION_STATE whileOff = SetThreadExecutionState(ES_CONTINUOUS);
+    char seen[64];
+    std::snprintf(seen, sizeof seen, " (0x%lX, then 0x%lX)", whileOn, whileOff);
+    check((whileOn & on) == on && whileOff == ES_CONTINUOUS,
+          std::string("keepDisplayOn asks for the display and the system, and no longer after") + seen);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -451,6 +493,7 @@ int main(int argc, char *argv[])
     }
     checkForegroundRequest(*os);
     checkForegroundOwner(*os);
+    checkPointerAndDisplay(*os);
     checkClocks(*os);
     std::printf("%s\n", failures ? "FAILED" : "all checks hold");
     return failures ? 1 : 0;

@@ -6,15 +6,20 @@
 //   new-taskbar      the shell restarts: the taskbar is destroyed, a new one made, shown, and
 //                    "TaskbarCreated" announced to every top-level window
 //   topmost-window   another program's topmost window comes in front and takes the keyboard
+//   hung-window      the same, and then its thread stops answering until the end; once the
+//                    desktop calls it hung, it comes in front once more
+//   clip-pointer     another program keeps the pointer on a corner without coming in front
 //   quit             end (also at the end of stdin)
 // After each disturbance it waits up to 3 s for the test to take the screen back, every taskbar
-// hidden and the window "Tamri" in front with the keyboard, and prints "back after N ms" or "FAIL: ...".
+// hidden and the window "Tamri" in front with the keyboard and the pointer kept on it, and prints
+// "back after N ms" or "FAIL: ...".
 // Its windows live until it ends, so that the taskbars can be looked at after the test ended.
 #include <windows.h>
 
 #include <cstdio>
 #include <initializer_list>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <thread>
 #include <vector>
@@ -64,6 +69,14 @@ void pump()
         DispatchMessageW(&message);
 }
 
+// Read without asking the window, which may not answer (GetWindowText asks this process's own).
+std::string titleOf(HWND window)
+{
+    wchar_t title[64] = L"";
+    InternalGetWindowText(window, title, 64);
+    return std::string(title, title + std::wcslen(title));
+}
+
 // Whether the test has the screen: no taskbar shown and its main window in front.
 std::string testsScreen()
 {
@@ -74,10 +87,9 @@ std::string testsScreen()
             return std::string("a taskbar ") + className + " is shown";
         }
     const HWND front = GetForegroundWindow();
-    char title[64] = "";
-    GetWindowTextA(front, title, sizeof title);
-    if (std::strcmp(title, "Tamri") != 0)
-        return std::string("the window in front is \"") + title + "\", not \"Tamri\"";
+    std::string title = titleOf(front);
+    if (title != "Tamri")
+        return "the window in front is \"" + title + "\", not \"Tamri\"";
     // The keyboard: the focus of the thread in front is a window of the test's.
     GUITHREADINFO input{};
     input.cbSize = sizeof input;
@@ -87,10 +99,16 @@ std::string testsScreen()
     if (!GetGUIThreadInfo(0, &input) || !input.hwndFocus)
         return "no window has the keyboard";
     GetWindowThreadProcessId(input.hwndFocus, &focusProcess);
-    if (focusProcess != testProcess) {
-        GetWindowTextA(input.hwndFocus, title, sizeof title);
-        return std::string("the keyboard is with another program's window \"") + title + "\"";
-    }
+    if (focusProcess != testProcess)
+        return "the keyboard is with another program's window \"" + titleOf(input.hwndFocus) + "\"";
+    // One monitor: Tamri's rectangle is the whole screen, as a free pointer's, and a change of the
+    // window in front frees the pointer; only a clip of another program's shows here.
+    RECT clip{}, place{};
+    GetClipCursor(&clip);
+    GetWindowRect(front, &place);
+    if (!EqualRect(&clip, &place))
+        return "the pointer is kept on a rectangle " + std::to_string(clip.right - clip.left) + " x " +
+               std::to_string(clip.bottom - clip.top) + " px, not on \"Tamri\"";
     return {};
 }
 
@@ -106,6 +124,41 @@ void awaitTheTest(const std::string &disturbance)
         std::printf("%s: back after %lu ms\n", disturbance.c_str(), GetTickCount() - start);
     else
         std::printf("FAIL: %s: after 3 s %s\n", disturbance.c_str(), state.c_str());
+}
+
+HANDLE unhang = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+
+// Once the desktop calls the window hung (Windows does after 5 s without an answer), it comes in
+// front again: the test must take the front back without sharing the hung thread's input.
+void hangWindow()
+{
+    HWND window = nullptr;
+    const HANDLE shown = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread([&window, shown] {
+        const HWND own = makeWindow(L"StandInNotice", WS_EX_TOPMOST, 100, 200, 400, 150);
+        SetWindowTextW(own, L"Hung program");
+        SetForegroundWindow(own);
+        window = own;
+        SetEvent(shown);
+        WaitForSingleObject(unhang, INFINITE);
+        DestroyWindow(own);
+    }).detach();
+    // Answering meanwhile: its activation sends to this thread's windows.
+    while (MsgWaitForMultipleObjects(1, &shown, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0)
+        pump();
+    CloseHandle(shown);
+    // Meanwhile the test takes the front back from it.
+    const DWORD start = GetTickCount();
+    while (!IsHungAppWindow(window) && GetTickCount() - start < 8000) {
+        pump();
+        Sleep(10);
+    }
+    if (!IsHungAppWindow(window)) {
+        std::printf("FAIL: hung-window: Wine does not call it hung within 8 s\n");
+        return;
+    }
+    SetForegroundWindow(window);
+    awaitTheTest("hung-window (hung after " + std::to_string(GetTickCount() - start) + " ms)");
 }
 
 } // namespace
@@ -142,6 +195,10 @@ int main()
         delete reinterpret_cast<std::string *>(message.lParam);
         if (command == "quit")
             break;
+        if (command == "hung-window") {
+            hangWindow();
+            continue;
+        }
         if (command == "taskbar") {
             taskbar = makeTaskbar(L"Shell_TrayWnd");
             std::printf("taskbar: made\n");
@@ -163,11 +220,15 @@ int main()
             const HWND notice = makeWindow(L"StandInNotice", WS_EX_TOPMOST, width / 2 - 200, 200, 400, 150);
             SetWindowTextW(notice, L"Update notice");
             SetForegroundWindow(notice);
+        } else if (command == "clip-pointer") {
+            const RECT corner{0, 0, 200, 100};
+            ClipCursor(&corner);
         } else {
             std::printf("FAIL: unknown command \"%s\"\n", command.c_str());
             continue;
         }
         awaitTheTest(command);
     }
+    SetEvent(unhang);
     return 0;
 }

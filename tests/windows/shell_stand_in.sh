@@ -3,15 +3,15 @@
 # answers in $work/shell_out.log. Sourced by wine_desktop.sh; run by the player during a task
 # (--focus-away) as: shell_stand_in.sh disturb work-folder screenshot-folder
 
-# Gives the stand-in a command and prints its answer, waiting up to 10 s; fails (1) when the
+# Gives the stand-in a command and prints its answer, waiting up to 15 s; fails (1) when the
 # answer is a failure or none comes.
 stand_in_do() {
   local answer
   answer_line=$(($(wc -l <"$work/shell_out.log") + 1))
   echo "$1" >"$work/shell_in"
-  wait_for 10 stand_in_answered >/dev/null
+  wait_for 15 stand_in_answered >/dev/null
   answer=$(stand_in_answered)
-  echo "${answer:-FAIL: $1: the shell stand-in did not answer within 10 s}"
+  echo "${answer:-FAIL: $1: the shell stand-in did not answer within 15 s}"
   [ -n "$answer" ] && [ "${answer#FAIL}" = "$answer" ]
 }
 
@@ -23,7 +23,7 @@ stand_in_answered() { sed -n "${answer_line}p" "$work/shell_out.log" | tr -d '\r
 disturb_the_test() { # screenshot-folder
   local shots=$1 disturbance shot
   import -window root "$work/undisturbed.png"
-  for disturbance in show-taskbar second-taskbar new-taskbar topmost-window; do
+  for disturbance in show-taskbar second-taskbar new-taskbar topmost-window hung-window clip-pointer; do
     stand_in_do "$disturbance" || echo "$disturbance" >>"$work/disturb_failures"
     shot=$shots/disturbed_$disturbance.png
     wait_for 5 board_alone "$shot" && continue
