@@ -56,7 +56,8 @@ tamri_build_windows() {
     -DCMAKE_TOOLCHAIN_FILE="$PWD/packaging/windows/mingw-w64-x86_64.cmake" -DTAMRI_WINDOWS_DEPS="$deps" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DTAMRI_BUILD_TESTS=OFF -DTAMRI_BUILD_BENCH=OFF
-  cmake --build build-windows -j "$(nproc)"
+  # A failed build must not leave the last program to be packed again as if it were new.
+  cmake --build build-windows -j "$(nproc)" || return 1
   rm -rf build-windows/packages
   (cd build-windows && cpack -G "ZIP;NSIS" -B "$PWD/packages")
 }

@@ -44,11 +44,25 @@ scenario() { # expected-exit-code driver-arguments...
   echo "taskbar afterwards: $state"
 }
 
+# The system check's report at this desktop's scaling, with its taskbars hidden and shown.
+system_check() {
+  echo "--- system check"
+  wine "${exe%/*}/tamri-check.exe" &
+  program=$!
+  local driver=0
+  timeout 60 "$play" system-check --wine-desktop --shots "$shots" || driver=$?
+  judge_play "$driver" "system check" || { timeout 10 wineserver -k 2>/dev/null; exit 1; }
+  await_program 0 10 "the system check" "Escape"
+  wait_for 5 taskbar_is visible || fail "the taskbar is $(taskbar_state) after the system check"
+}
+
 shots=$out
 scenario 1 task numbers
 scenario 1 task pictures
 scenario 0 help-ende
 scenario 0 escape-task numbers
+# Where explorer runs: the report is read from the clipboard, which Wine hands to X through it.
+system_check
 
 # Another program disturbs the test during a task as on a real PC: the taskbar shown again, a
 # further monitor's taskbar, a restarted shell's new taskbar, a topmost window in front. Each time
@@ -71,6 +85,7 @@ for dpi in 120 144 192; do
   mkdir -p "$shots"
   scenario 1 task numbers
   scenario 1 task pictures
+  [ "$dpi" = 144 ] && system_check
   if [ -f "$shots/board_numbers.png" ]; then
     counter_zero "$shots/board_numbers.png" "$work/zero.png"
     [ "$(compare -metric AE "$work/zero.png" "$work/zero_96.png" null: 2>&1)" = 0 ] \
