@@ -135,6 +135,8 @@ void TpruefForm::runChecks()
     add(clock());
     add(printing());
     add(versions());
+    platform::os().bringToFront(static_cast<platform::WindowHandle>(winId()));
+    activateWindow();
 }
 
 QString TpruefForm::reportText() const
@@ -249,6 +251,10 @@ CheckLine TpruefForm::taskbars()
     const bool hidden = waitFor([&] { return !os.taskbarShown(); });
     os.showTaskbars();
     const bool back = waitFor([&] { return os.taskbarShown() == shownBefore; });
+    // Hidden again for the rest, as while the test runs: a taskbar over the report would take
+    // its keyboard.
+    os.hideTaskbars();
+    waitFor([&] { return !os.taskbarShown(); });
     const QString text = QStringLiteral("%1 Taskleiste(n)").arg(count);
     if (!hidden)
         return {CheckLine::Problem, text + QStringLiteral(" – bleibt sichtbar, wenn der Test sie verbirgt: Programme "
