@@ -9,12 +9,15 @@
 //   hung-window      the same, and then its thread stops answering until the end; once the
 //                    desktop calls it hung, it comes in front once more
 //   clip-pointer     another program keeps the pointer on a corner without coming in front
+//   printer          add a default printer that prints to a file (Wine finds none without CUPS)
 //   quit             end (also at the end of stdin)
 // After each disturbance it waits up to 3 s for the test to take the screen back, every taskbar
 // hidden and the window "Tamri" in front with the keyboard and the pointer kept on it, and prints
-// "back after N ms" or "FAIL: ...".
+// "back after N ms" or "FAIL: ...". After "show-taskbar TITLE" or "topmost-window TITLE" the
+// test's dialog of that title must be in front with the keyboard instead.
 // Its windows live until it ends, so that the taskbars can be looked at after the test ended.
 #include <windows.h>
+#include <winspool.h>
 
 #include <cstdio>
 #include <initializer_list>
@@ -77,8 +80,8 @@ std::string titleOf(HWND window)
     return std::string(title, title + std::wcslen(title));
 }
 
-// Whether the test has the screen: no taskbar shown and its main window in front.
-std::string testsScreen()
+// Whether the test has the screen: no taskbar shown and its window of this title in front.
+std::string testsScreen(const std::string &expected)
 {
     for (HWND taskbar : taskbars())
         if (IsWindowVisible(taskbar)) {
@@ -88,8 +91,8 @@ std::string testsScreen()
         }
     const HWND front = GetForegroundWindow();
     std::string title = titleOf(front);
-    if (title != "Tamri")
-        return "the window in front is \"" + title + "\", not \"Tamri\"";
+    if (title != expected)
+        return "the window in front is \"" + title + "\", not \"" + expected + "\"";
     // The keyboard: the focus of the thread in front is a window of the test's.
     GUITHREADINFO input{};
     input.cbSize = sizeof input;
@@ -101,6 +104,8 @@ std::string testsScreen()
     GetWindowThreadProcessId(input.hwndFocus, &focusProcess);
     if (focusProcess != testProcess)
         return "the keyboard is with another program's window \"" + titleOf(input.hwndFocus) + "\"";
+    if (expected != "Tamri")   // a dialog, which leaves the pointer free
+        return {};
     // One monitor: Tamri's rectangle is the whole screen, as a free pointer's, and a change of the
     // window in front frees the pointer; only a clip of another program's shows here.
     RECT clip{}, place{};
@@ -112,11 +117,11 @@ std::string testsScreen()
     return {};
 }
 
-void awaitTheTest(const std::string &disturbance)
+void awaitTheTest(const std::string &disturbance, const std::string &front = "Tamri")
 {
     const DWORD start = GetTickCount();
     std::string state;
-    while (!(state = testsScreen()).empty() && GetTickCount() - start < 3000) {
+    while (!(state = testsScreen(front)).empty() && GetTickCount() - start < 3000) {
         pump();
         Sleep(10);
     }
@@ -161,6 +166,35 @@ void hangWindow()
     awaitTheTest("hung-window (hung after " + std::to_string(GetTickCount() - start) + " ms)");
 }
 
+// Wine's PostScript driver with the least description it reads, and a printer using it.
+bool addPrinter()
+{
+    wchar_t ppd[MAX_PATH];
+    GetTempPathW(MAX_PATH, ppd);
+    std::wcscat(ppd, L"tamri_test.ppd");
+    FILE *file = _wfopen(ppd, L"w");
+    if (!file)
+        return false;
+    std::fputs("*PPD-Adobe: \"4.3\"\n*NickName: \"Test printer\"\n*DefaultPageSize: A4\n*PageSize A4: \"\"\n"
+               "*DefaultImageableArea: A4\n*ImageableArea A4: \"0 0 595 842\"\n*DefaultPaperDimension: A4\n"
+               "*PaperDimension A4: \"595 842\"\n", file);
+    std::fclose(file);
+    DRIVER_INFO_3W driver{};
+    driver.cVersion = 3;
+    driver.pName = const_cast<wchar_t *>(L"Test printer");
+    driver.pDriverPath = driver.pConfigFile = const_cast<wchar_t *>(L"wineps.drv");
+    driver.pDataFile = ppd;
+    PRINTER_INFO_2W printer{};
+    printer.pPrinterName = printer.pDriverName = driver.pName;
+    printer.pPortName = const_cast<wchar_t *>(L"FILE:");
+    printer.pPrintProcessor = const_cast<wchar_t *>(L"WinPrint");
+    printer.pDatatype = const_cast<wchar_t *>(L"RAW");
+    if (!AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE *>(&driver), APD_COPY_NEW_FILES))
+        return false;
+    const HANDLE added = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE *>(&printer));
+    return added && ClosePrinter(added) && SetDefaultPrinterW(printer.pPrinterName);
+}
+
 } // namespace
 
 int main()
@@ -191,12 +225,23 @@ int main()
             DispatchMessageW(&message);
             continue;
         }
-        const std::string command = *reinterpret_cast<std::string *>(message.lParam);
+        const std::string line = *reinterpret_cast<std::string *>(message.lParam);
         delete reinterpret_cast<std::string *>(message.lParam);
+        // "command TITLE": the test's window of that title must come back in front.
+        const std::size_t space = line.find(' ');
+        const std::string command = line.substr(0, space);
+        const std::string front = space == std::string::npos ? "Tamri" : line.substr(space + 1);
         if (command == "quit")
             break;
         if (command == "hung-window") {
             hangWindow();
+            continue;
+        }
+        if (command == "printer") {
+            if (addPrinter())
+                std::printf("printer: added\n");
+            else
+                std::printf("FAIL: printer: error %lu\n", GetLastError());
             continue;
         }
         if (command == "taskbar") {
@@ -227,7 +272,7 @@ int main()
             std::printf("FAIL: unknown command \"%s\"\n", command.c_str());
             continue;
         }
-        awaitTheTest(command);
+        awaitTheTest(line, front);
     }
     SetEvent(unhang);
     return 0;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The shell stand-in (shell_stand_in.cpp) takes its commands through the pipe $work/shell_in and
 # answers in $work/shell_out.log. Sourced by wine_desktop.sh; run by the player during a task
-# (--focus-away) as: shell_stand_in.sh disturb work-folder screenshot-folder
+# (--focus-away) as: shell_stand_in.sh disturb work-folder screenshot-folder [window-in-front]
 
 # Gives the stand-in a command and prints its answer, waiting up to 15 s; fails (1) when the
 # answer is a failure or none comes.
@@ -19,9 +19,16 @@ stand_in_answered() { sed -n "${answer_line}p" "$work/shell_out.log" | tr -d '\r
 
 # Disturbs the test in each way a real PC does. Once the stand-in has seen the test take the
 # screen back, the screen must show the board as before, alone: saved as disturbed_*.png. Each
-# failure is a line in $work/disturb_failures.
-disturb_the_test() { # screenshot-folder
+# failure is a line in $work/disturb_failures. With a window's title (a dialog of the test's
+# open), that window must come back in front with the keyboard instead.
+disturb_the_test() { # screenshot-folder [window-in-front]
   local shots=$1 disturbance shot
+  if [ -n "${2:-}" ]; then
+    for disturbance in show-taskbar topmost-window; do
+      stand_in_do "$disturbance $2" || { echo "$disturbance over \"$2\"" >>"$work/disturb_failures"; return 1; }
+    done
+    return
+  fi
   import -window root "$work/undisturbed.png"
   for disturbance in show-taskbar second-taskbar new-taskbar topmost-window hung-window clip-pointer; do
     stand_in_do "$disturbance" || echo "$disturbance" >>"$work/disturb_failures"
@@ -40,5 +47,5 @@ board_alone() { # screenshot-path
 if [ "${1:-}" = disturb ]; then
   source "$(dirname "$0")/../screen_common.sh"
   work=$2
-  disturb_the_test "$3"
+  disturb_the_test "$3" "${4:-}"
 fi

@@ -48,7 +48,7 @@ windows_package() { # pattern what
 
 # Compiled while the prefix is made.
 (for tool in taskbar_probe shell_stand_in; do
-  x86_64-w64-mingw32-g++-posix -std=c++20 -Wall -Wextra -O1 -static "$here/$tool.cpp" -lgdi32 -o "$work/$tool.exe" || exit 1
+  x86_64-w64-mingw32-g++-posix -std=c++20 -Wall -Wextra -O1 -static "$here/$tool.cpp" -lgdi32 -lwinspool -o "$work/$tool.exe" || exit 1
 done) &
 probe_build=$!
 

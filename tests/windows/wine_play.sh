@@ -66,11 +66,13 @@ system_check
 
 # Another program disturbs the test during a task as on a real PC: the taskbar shown again, a
 # further monitor's taskbar, a restarted shell's new taskbar, a topmost window in front. Each time
-# the test takes the screen back within moments, and takes the next click.
+# the test takes the screen back within moments, and takes the next click. With a printer added,
+# the same (the taskbar, a topmost window) while the print dialog is open: it must keep the front.
 wine_desktop_stop
 wine_desktop_start 1366x768 96 stand-in
 shots=$out/disturbed
 mkdir -p "$shots"
+stand_in_do printer >/dev/null || fail "no printer for the print dialog under Wine"
 scenario 1 task numbers --focus-away "$here/shell_stand_in.sh disturb $work $shots"
 [ -s "$work/disturb_failures" ] \
   && fail "the test did not take the screen back after: $(tr '\n' ' ' <"$work/disturb_failures")"
