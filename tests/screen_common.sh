@@ -71,6 +71,9 @@ use_wine_prefix() { # folder
   export HOME=$1/home WINEPREFIX=$1/prefix WINEDEBUG=-all
   unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME QT_QPA_PLATFORM
   export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
+  # Wine names the files it makes in the locale's character set: in CI's C locale the
+  # Start-menu entry "Tamri Systemprüfung" could not be made.
+  [ -n "${LC_ALL:-}" ] || export LC_CTYPE=C.UTF-8
 }
 
 # Makes the prefix if need be and lets it settle (its server ends with its last program): Wine
